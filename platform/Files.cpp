@@ -1,0 +1,260 @@
+#include "Files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "Exception.h"
+#include "Win32Error.h"
+
+namespace platform {
+namespace {
+
+int OpenFlags(uint32_t access, uint32_t disposition) {
+  int flags = O_CLOEXEC;
+  const bool read = access & GENERIC_READ;
+  const bool write = access & GENERIC_WRITE;
+  flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+  switch (disposition) {
+    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
+    case OPEN_ALWAYS: flags |= O_CREAT; break;
+    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
+    default: break;
+  }
+  return flags;
+}
+
+}  // namespace
+
+FileHandle CreateFile(const std::string& path, uint32_t access, uint32_t shareMode,
+                      uint32_t disposition, uint32_t flagsAndAttributes) {
+  if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  int flags = OpenFlags(access, disposition);
+  if (flagsAndAttributes & FILE_FLAG_NO_FOLLOW) flags |= O_NOFOLLOW;
+  if ((flags & O_TRUNC) && (flags & O_ACCMODE) == O_RDONLY) flags = (flags & ~O_ACCMODE) | O_RDWR;
+  const mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+  // Truncation waits until the lock is held, so a file in use is not cut.
+  const bool truncate = flags & O_TRUNC;
+  int fd = ::open(path.c_str(), flags & ~O_TRUNC, mode);
+  if (fd < 0) {
+    SetLastErrorFromErrno();
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int lock = (shareMode == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB;
+  if (::flock(fd, lock) != 0) {
+    ::close(fd);
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (truncate && ::ftruncate(fd, 0) != 0) {
+    SetLastErrorFromErrno();
+    ::close(fd);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (flagsAndAttributes & FILE_FLAG_SEQUENTIAL_SCAN) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  if (flagsAndAttributes & FILE_FLAG_RANDOM_ACCESS) ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+  // The name goes at once; the open handle keeps the data until it is closed.
+  if (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) ::unlink(path.c_str());
+  return fd;
+}
+
+bool CloseHandle(FileHandle handle) {
+  if (::close(static_cast<int>(handle)) != 0) {
+    SetLastErrorFromErrno();
+    return false;
+  }
+  return true;
+}
+
+int64_t ReadFile(FileHandle handle, void* buffer, int64_t count) {
+  int64_t done = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::read(static_cast<int>(handle), out + done, static_cast<size_t>(count - done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetLastErrorFromErrno();
+      return -1;
+    }
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t WriteFile(FileHandle handle, const void* buffer, int64_t count) {
+  int64_t done = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::write(static_cast<int>(handle), in + done, static_cast<size_t>(count - done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetLastErrorFromErrno();
+      return -1;
+    }
+    done += n;
+  }
+  return done;
+}
+
+int64_t SetFilePointer(FileHandle handle, int64_t distance, int origin) {
+  static constexpr int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+  if (origin < 0 || origin > 2) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return -1;
+  }
+  const off_t pos = ::lseek(static_cast<int>(handle), distance, kWhence[origin]);
+  if (pos < 0) {
+    SetLastErrorFromErrno();
+    return -1;
+  }
+  return pos;
+}
+
+int64_t GetFileSize(FileHandle handle) {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle), &st) != 0) {
+    SetLastErrorFromErrno();
+    return -1;
+  }
+  return st.st_size;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (::unlink(path.c_str()) != 0) {
+    SetLastErrorFromErrno();
+    return false;
+  }
+  return true;
+}
+
+uint32_t GetFileAttributes(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    SetLastErrorFromErrno();
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  uint32_t attributes = S_ISDIR(st.st_mode) ? 0x10 : 0;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+bool SetFileAttributes(const std::string& path, uint32_t attributes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    SetLastErrorFromErrno();
+    return false;
+  }
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    mode &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
+  } else if ((mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    mode |= S_IWUSR;
+  }
+  if (::chmod(path.c_str(), mode) != 0) {
+    SetLastErrorFromErrno();
+    return false;
+  }
+  return true;
+}
+
+bool ForceDirectories(const std::string& path) {
+  if (path.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  std::string partial;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t slash = path.find('/', start);
+    const size_t end = slash == std::string::npos ? path.size() : slash;
+    partial = path.substr(0, end);
+    if (!partial.empty() && !DirectoryExists(partial)) {
+      if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+        SetLastErrorFromErrno();
+        return false;
+      }
+    }
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  if (!DirectoryExists(path)) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  return true;
+}
+
+std::string GetTempPath() {
+  const char* base = std::getenv("TMPDIR");
+  std::string folder = (base && *base) ? base : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  folder += "/ekPlayer-" + std::to_string(::getuid());
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    throw Exception("Cannot create the temporary folder " + folder + ": " + SysErrorMessage(ErrorFromErrno(errno)));
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0)
+    throw Exception("Cannot use the temporary folder " + folder + ": " + SysErrorMessage(ErrorFromErrno(errno)));
+  if (S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode))
+    throw Exception("The temporary folder " + folder + " is not a folder of its own (a link or a file)");
+  if (st.st_uid != ::getuid())
+    throw Exception("The temporary folder " + folder + " belongs to another user");
+  if (st.st_mode & (S_IWGRP | S_IWOTH))
+    throw Exception("The temporary folder " + folder + " can be written by other users");
+  return folder + "/";
+}
+
+std::string ProgramFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "./";
+  return ExtractFilePath(std::string(buffer, static_cast<size_t>(n)));
+}
+
+std::string ExtractFileName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ExtractFilePath(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ExtractFileExt(const std::string& path) {
+  const std::string name = ExtractFileName(path);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+// Files and folders behind a small Win32-shaped layer: handles are POSIX file
+// descriptors, failures leave a Windows error code in GetLastError.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+using FileHandle = intptr_t;
+inline constexpr FileHandle INVALID_HANDLE_VALUE = -1;
+
+inline constexpr uint32_t GENERIC_READ = 0x80000000;
+inline constexpr uint32_t GENERIC_WRITE = 0x40000000;
+
+inline constexpr uint32_t FILE_SHARE_READ = 0x1;
+inline constexpr uint32_t FILE_SHARE_WRITE = 0x2;
+
+inline constexpr uint32_t CREATE_NEW = 1;
+inline constexpr uint32_t CREATE_ALWAYS = 2;
+inline constexpr uint32_t OPEN_EXISTING = 3;
+inline constexpr uint32_t OPEN_ALWAYS = 4;
+inline constexpr uint32_t TRUNCATE_EXISTING = 5;
+
+inline constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
+inline constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x02;
+inline constexpr uint32_t FILE_ATTRIBUTE_SYSTEM = 0x04;
+inline constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
+inline constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr uint32_t FILE_ATTRIBUTE_TEMPORARY = 0x100;
+inline constexpr uint32_t FILE_FLAG_DELETE_ON_CLOSE = 0x04000000;
+inline constexpr uint32_t FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000;
+inline constexpr uint32_t FILE_FLAG_RANDOM_ACCESS = 0x10000000;
+// Our own flag: the last path component must not be a symbolic link.
+inline constexpr uint32_t FILE_FLAG_NO_FOLLOW = 0x00100000;
+
+inline constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+// Sharing is kept among the program's own openers with advisory locks: an
+// opener that shares nothing takes the file exclusively, any other shares it.
+FileHandle CreateFile(const std::string& path, uint32_t access, uint32_t shareMode,
+                      uint32_t disposition, uint32_t flagsAndAttributes);
+bool CloseHandle(FileHandle handle);
+// Bytes read or written, or -1 with the last error set.
+int64_t ReadFile(FileHandle handle, void* buffer, int64_t count);
+int64_t WriteFile(FileHandle handle, const void* buffer, int64_t count);
+// origin 0, 1, 2: begin, current, end. New position or -1.
+int64_t SetFilePointer(FileHandle handle, int64_t distance, int origin);
+int64_t GetFileSize(FileHandle handle);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool DeleteFile(const std::string& path);
+// Read-only is the absence of every write-permission bit; hidden, system and
+// archive have no form here and read as clear.
+uint32_t GetFileAttributes(const std::string& path);
+bool SetFileAttributes(const std::string& path, uint32_t attributes);
+// Creates the folder and every missing parent.
+bool ForceDirectories(const std::string& path);
+
+// The private temporary folder ${TMPDIR:-/tmp}/ekPlayer-<uid>/, created on
+// first use with mode 0700. Throws platform::Exception when the folder is a
+// link, belongs to someone else or can be written by others.
+std::string GetTempPath();
+
+// Folder of the running program, with its trailing separator.
+std::string ProgramFolder();
+
+// The part after the last '/' (the whole path when there is none).
+std::string ExtractFileName(const std::string& path);
+// The part up to and including the last '/' (empty when there is none).
+std::string ExtractFilePath(const std::string& path);
+// From the last dot of the file name on, the dot included; empty without one.
+std::string ExtractFileExt(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,251 @@
+#include "Gdi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace gdi {
+namespace {
+
+// Larger pictures than this are not screen captures but damaged sizes.
+constexpr int kMaxDimension = 1 << 15;
+
+Rgb QuadRgb(const RGBQuad& q) { return (Rgb{q.rgbRed} << 16) | (Rgb{q.rgbGreen} << 8) | q.rgbBlue; }
+
+uint32_t NearestIndex(const std::array<RGBQuad, 256>& table, int count, Rgb c) {
+  const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+  uint32_t best = 0;
+  int bestDistance = std::numeric_limits<int>::max();
+  for (int i = 0; i < count; ++i) {
+    const int dr = table[i].rgbRed - r, dg = table[i].rgbGreen - g, db = table[i].rgbBlue - b;
+    const int distance = dr * dr + dg * dg + db * db;
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = static_cast<uint32_t>(i);
+      if (distance == 0) break;
+    }
+  }
+  return best;
+}
+
+uint32_t Combine(Rop rop, uint32_t src, uint32_t dst) {
+  switch (rop) {
+    case Rop::SrcCopy: return src;
+    case Rop::SrcInvert: return src ^ dst;
+    case Rop::SrcAnd: return src & dst;
+  }
+  return src;
+}
+
+void CombineBytes(Rop rop, uint8_t* dst, const uint8_t* src, size_t n) {
+  switch (rop) {
+    case Rop::SrcCopy: std::memmove(dst, src, n); break;
+    case Rop::SrcInvert:
+      for (size_t i = 0; i < n; ++i) dst[i] ^= src[i];
+      break;
+    case Rop::SrcAnd:
+      for (size_t i = 0; i < n; ++i) dst[i] &= src[i];
+      break;
+  }
+}
+
+// Source pixels can be taken byte for byte when both sides store colours the same way.
+bool SameFormat(const Bitmap& a, const Bitmap& b) {
+  if (a.BitsPerPixel() != b.BitsPerPixel() || a.BitsPerPixel() < 8) return false;
+  if (a.BitsPerPixel() > 8) return true;
+  return a.HasColorTable() && b.HasColorTable() && a.ColorTable() == b.ColorTable();
+}
+
+// Clips a transfer to both bitmaps; false when nothing is left.
+bool ClipTransfer(const Bitmap& dst, int& x, int& y, int& w, int& h, const Bitmap& src, int& sx, int& sy) {
+  if (sx < 0) { x -= sx; w += sx; sx = 0; }
+  if (sy < 0) { y -= sy; h += sy; sy = 0; }
+  if (x < 0) { sx -= x; w += x; x = 0; }
+  if (y < 0) { sy -= y; h += y; y = 0; }
+  w = std::min({w, dst.Width() - x, src.Width() - sx});
+  h = std::min({h, dst.Height() - y, src.Height() - sy});
+  return w > 0 && h > 0;
+}
+
+std::unique_ptr<Bitmap> MakeBitmap(Bitmap::Kind kind, int width, int height, int bitsPerPixel) {
+  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension) return nullptr;
+  try {
+    return std::make_unique<Bitmap>(kind, width, height, bitsPerPixel);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+int RowStride(int width, int bitsPerPixel, int align) {
+  const int64_t bytes = (static_cast<int64_t>(width) * bitsPerPixel + 7) / 8;
+  return static_cast<int>((bytes + align - 1) / align * align);
+}
+
+Bitmap::Bitmap(Kind kind, int width, int height, int bitsPerPixel)
+    : kind_(kind),
+      width_(width),
+      height_(height),
+      bitsPerPixel_(bitsPerPixel),
+      stride_(RowStride(width, bitsPerPixel, 4)),
+      bits_(static_cast<size_t>(stride_) * static_cast<size_t>(height)) {}
+
+Rgb Bitmap::PixelRgb(int x, int y) const {
+  const uint32_t value = PixelValue(x, y);
+  switch (bitsPerPixel_) {
+    case 1:
+      if (kind_ == Kind::Monochrome) return value ? kWhite : kBlack;
+      return QuadRgb(colors_[value]);
+    case 8: return HasColorTable() ? QuadRgb(colors_[value]) : value * 0x010101u;
+    default: return value & 0xFFFFFF;
+  }
+}
+
+uint32_t Bitmap::NativeValue(Rgb c) const {
+  switch (bitsPerPixel_) {
+    case 1:
+      if (kind_ == Kind::Monochrome) return c == kWhite ? 1 : 0;
+      return NearestIndex(colors_, 2, c);
+    case 8: return HasColorTable() ? NearestIndex(colors_, 256, c) : ((c >> 16 & 0xFF) * 30 + (c >> 8 & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
+    default: return c & 0xFFFFFF;
+  }
+}
+
+uint32_t Bitmap::PixelValue(int x, int y) const {
+  const uint8_t* row = Row(y);
+  switch (bitsPerPixel_) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 8: return row[x];
+    case 24: {
+      const uint8_t* p = row + x * 3;
+      return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+    }
+    default: {
+      uint32_t v;
+      std::memcpy(&v, row + x * 4, 4);
+      return v;
+    }
+  }
+}
+
+void Bitmap::SetPixelValue(int x, int y, uint32_t value) {
+  uint8_t* row = Row(y);
+  switch (bitsPerPixel_) {
+    case 1: {
+      const uint8_t bit = static_cast<uint8_t>(0x80 >> (x & 7));
+      row[x >> 3] = static_cast<uint8_t>(value & 1 ? row[x >> 3] | bit : row[x >> 3] & ~bit);
+      break;
+    }
+    case 8: row[x] = static_cast<uint8_t>(value); break;
+    case 24: {
+      uint8_t* p = row + x * 3;
+      p[0] = static_cast<uint8_t>(value);
+      p[1] = static_cast<uint8_t>(value >> 8);
+      p[2] = static_cast<uint8_t>(value >> 16);
+      break;
+    }
+    default: std::memcpy(row + x * 4, &value, 4); break;
+  }
+}
+
+std::unique_ptr<Bitmap> CreateDIBSection(int width, int height, int bitsPerPixel, const RGBQuad* colors,
+                                         int colorCount) {
+  if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) return nullptr;
+  auto bitmap = MakeBitmap(Bitmap::Kind::Section, width, height, bitsPerPixel);
+  if (bitmap && colors) SetDIBColorTable(*bitmap, 0, colorCount, colors);
+  return bitmap;
+}
+
+std::unique_ptr<Bitmap> CreateBitmap(int width, int height, int planes, int bitsPerPixel, const void* bits) {
+  if (planes != 1) return nullptr;
+  Bitmap::Kind kind;
+  if (bitsPerPixel == 1) {
+    kind = Bitmap::Kind::Monochrome;
+  } else if (bitsPerPixel == 24 || bitsPerPixel == 32) {
+    kind = Bitmap::Kind::Device;
+  } else {
+    return nullptr;
+  }
+  auto bitmap = MakeBitmap(kind, width, height, bitsPerPixel);
+  if (bitmap && bits) {
+    const int sourceStride = RowStride(width, bitsPerPixel, 2);
+    const int rowBytes = RowStride(width, bitsPerPixel, 1);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(bitmap->Row(y), static_cast<const uint8_t*>(bits) + static_cast<size_t>(y) * sourceStride,
+                  static_cast<size_t>(rowBytes));
+  }
+  return bitmap;
+}
+
+std::unique_ptr<Bitmap> CreateCompatibleBitmap(int width, int height) {
+  return MakeBitmap(Bitmap::Kind::Device, width, height, 32);
+}
+
+bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY, Rop rop) {
+  if (!ClipTransfer(dst, x, y, width, height, src, srcX, srcY)) return true;
+  if (SameFormat(dst, src)) {
+    const size_t pixelBytes = static_cast<size_t>(dst.BitsPerPixel() / 8);
+    const size_t n = pixelBytes * static_cast<size_t>(width);
+    // Rows are taken in the order that keeps an overlapping copy within one bitmap intact.
+    const bool upward = &dst == &src && y > srcY;
+    for (int i = 0; i < height; ++i) {
+      const int row = upward ? height - 1 - i : i;
+      CombineBytes(rop, dst.Row(y + row) + x * pixelBytes, src.Row(srcY + row) + srcX * pixelBytes, n);
+    }
+    return true;
+  }
+  Rgb lastColor = 0;
+  uint32_t lastValue = dst.NativeValue(lastColor);
+  for (int row = 0; row < height; ++row) {
+    for (int col = 0; col < width; ++col) {
+      const Rgb c = src.PixelRgb(srcX + col, srcY + row);
+      if (c != lastColor) {
+        lastColor = c;
+        lastValue = dst.NativeValue(c);
+      }
+      dst.SetPixelValue(x + col, y + row, Combine(rop, lastValue, dst.PixelValue(x + col, y + row)));
+    }
+  }
+  return true;
+}
+
+bool StretchBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY,
+                int srcWidth, int srcHeight) {
+  if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return true;
+  const bool same = SameFormat(dst, src);
+  const int pixelBytes = dst.BitsPerPixel() / 8;
+  for (int row = std::max(0, -y); row < height && y + row < dst.Height(); ++row) {
+    const int sy = srcY + static_cast<int>(static_cast<int64_t>(row) * srcHeight / height);
+    if (sy < 0 || sy >= src.Height()) continue;
+    for (int col = std::max(0, -x); col < width && x + col < dst.Width(); ++col) {
+      const int sx = srcX + static_cast<int>(static_cast<int64_t>(col) * srcWidth / width);
+      if (sx < 0 || sx >= src.Width()) continue;
+      if (same) {
+        std::memcpy(dst.Row(y + row) + (x + col) * pixelBytes, src.Row(sy) + sx * pixelBytes,
+                    static_cast<size_t>(pixelBytes));
+      } else {
+        dst.SetPixelValue(x + col, y + row, dst.NativeValue(src.PixelRgb(sx, sy)));
+      }
+    }
+  }
+  return true;
+}
+
+void FillRect(Bitmap& dst, const Rect& rect, Rgb color) {
+  const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+  const int right = std::min(rect.right, dst.Width()), bottom = std::min(rect.bottom, dst.Height());
+  const uint32_t value = dst.NativeValue(color);
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) dst.SetPixelValue(x, y, value);
+}
+
+int SetDIBColorTable(Bitmap& bitmap, int start, int count, const RGBQuad* colors) {
+  if (!bitmap.HasColorTable() || start < 0 || start >= 256 || count <= 0) return 0;
+  const int n = std::min(count, 256 - start);
+  std::copy(colors, colors + n, bitmap.ColorTable().begin() + start);
+  return n;
+}
+
+}  // namespace gdi

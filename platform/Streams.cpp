@@ -1,0 +1,145 @@
+#include "Streams.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "Exception.h"
+#include "Win32Error.h"
+
+namespace platform {
+
+int64_t TStream::Size() {
+  const int64_t position = Position();
+  const int64_t size = Seek(0, SeekOrigin::End);
+  Seek(position, SeekOrigin::Begin);
+  return size;
+}
+
+int64_t TStream::Remaining() { return std::max<int64_t>(0, Size() - Position()); }
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+  if (count > 0 && Read(buffer, count) != count) throw EReadError();
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+  if (count > 0 && Write(buffer, count) != count) throw EWriteError();
+}
+
+void TStream::CopyFrom(TStream& source, int64_t count) {
+  constexpr int64_t kChunk = 1 << 20;
+  std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, kChunk)));
+  while (count > 0) {
+    const int64_t n = std::min(count, kChunk);
+    source.ReadBuffer(buffer.data(), n);
+    WriteBuffer(buffer.data(), n);
+    count -= n;
+  }
+}
+
+namespace {
+
+FileHandle OpenFileStream(const std::string& path, TFileStream::Mode mode, uint32_t shareMode) {
+  switch (mode) {
+    case TFileStream::Mode::OpenRead:
+      return CreateFile(path, GENERIC_READ, shareMode, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    case TFileStream::Mode::OpenReadWrite:
+      return CreateFile(path, GENERIC_READ | GENERIC_WRITE, shareMode, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    case TFileStream::Mode::Create:
+      return CreateFile(path, GENERIC_READ | GENERIC_WRITE, shareMode, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_FOLLOW);
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+TFileStream::TFileStream(const std::string& path, Mode mode, uint32_t shareMode)
+    : handle_(OpenFileStream(path, mode, shareMode)) {
+  if (handle_ == INVALID_HANDLE_VALUE) {
+    const char* verb = mode == Mode::Create ? "Cannot create file \"" : "Cannot open file \"";
+    throw EFOpenError(verb + path + "\". " + SysErrorMessage(GetLastError()));
+  }
+}
+
+TFileStream::~TFileStream() { CloseHandle(handle_); }
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+  return count <= 0 ? 0 : std::max<int64_t>(0, ReadFile(handle_, buffer, count));
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+  return count <= 0 ? 0 : std::max<int64_t>(0, WriteFile(handle_, buffer, count));
+}
+
+int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
+  return SetFilePointer(handle_, offset, static_cast<int>(origin));
+}
+
+int64_t TFileStream::Size() { return GetFileSize(handle_); }
+
+TMemoryStream::~TMemoryStream() { std::free(memory_); }
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+  const int64_t n = std::clamp<int64_t>(size_ - position_, 0, std::max<int64_t>(count, 0));
+  if (n > 0) std::memcpy(buffer, memory_ + position_, static_cast<size_t>(n));
+  position_ += n;
+  return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+  if (count <= 0) return 0;
+  if (position_ + count > size_) SetSize(position_ + count);
+  std::memcpy(memory_ + position_, buffer, static_cast<size_t>(count));
+  position_ += count;
+  return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
+  const int64_t base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? position_ : size_;
+  position_ = std::max<int64_t>(0, base + offset);
+  return position_;
+}
+
+void TMemoryStream::CopyFrom(TStream& source, int64_t count) {
+  if (count <= 0) return;
+  const int64_t start = position_;
+  const int64_t oldSize = size_;
+  // The bytes are read straight into the block: a movie is loaded in one pass.
+  if (start + count > size_) Resize(start + count, false);
+  try {
+    source.ReadBuffer(memory_ + start, count);
+  } catch (...) {
+    Resize(oldSize, true);
+    position_ = start;
+    throw;
+  }
+  position_ = start + count;
+}
+
+void TMemoryStream::SetSize(int64_t size) { Resize(size, true); }
+
+void TMemoryStream::Resize(int64_t size, bool zeroNewBytes) {
+  size = std::max<int64_t>(size, 0);
+  if (size == 0) {
+    Clear();
+    return;
+  }
+  void* grown = std::realloc(memory_, static_cast<size_t>(size));
+  if (!grown) throw std::bad_alloc();
+  memory_ = static_cast<uint8_t*>(grown);
+  if (zeroNewBytes && size > size_) std::memset(memory_ + size_, 0, static_cast<size_t>(size - size_));
+  size_ = size;
+  position_ = std::min(position_, size_);
+}
+
+void TMemoryStream::Clear() {
+  std::free(memory_);
+  memory_ = nullptr;
+  size_ = 0;
+  position_ = 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// Reading a movie file: the segment table at its head and the segment blocks
+// after it. Every count and length is checked against the bytes the file
+// still holds before anything is allocated; a damaged movie throws
+// EMovieDamaged whose message names the segment and the field.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "MovieDamaged.h"
+#include "SegInfo.h"
+#include "Streams.h"
+
+// Reads the segment count and the table from the start of the stream and
+// leaves the stream after the table.
+std::vector<SegmentTableEntry> ReadSegmentEntries(platform::TStream& stream);
+
+// Reads the segment block at the stream's position into a new record that is
+// appended to segments first; `number` (from 1) names it in messages.
+void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number);

@@ -1,0 +1,43 @@
+// One segment of a loaded movie: its information record as stored in the
+// file, and the streams and cursor shapes it owns.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Streams.h"
+#include "ekCursor.h"
+
+// A length byte and 255 bytes of Windows-1251 text.
+struct TShortString {
+  std::array<uint8_t, 256> Bytes{};
+
+  std::string Raw() const { return std::string(reinterpret_cast<const char*>(Bytes.data()) + 1, Bytes[0]); }
+  std::string Utf8() const;
+};
+
+struct SegmentTableEntry {
+  TShortString Name;
+  int32_t FrameCount = 0;
+  uint8_t FrameRate = 0;
+};
+
+struct SegInfo {
+  static constexpr int kRecordBytes = 278;
+
+  int32_t SegStreamSize = 0;
+  int32_t CursStreamSize = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  uint8_t BitsPerPixel = 0;
+  int32_t FrameCount = 0;
+  uint8_t FrameRate = 0;
+  TShortString Name;
+
+  std::unique_ptr<TCursorList> CursorList;
+  std::unique_ptr<platform::TMemoryStream> SegStream;
+  std::unique_ptr<platform::TMemoryStream> CursStream;
+  std::unique_ptr<platform::TMemoryStream> PaletteStream;
+};

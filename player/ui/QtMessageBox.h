@@ -1,0 +1,4 @@
+#pragma once
+
+// Shows the program's message boxes with Qt from now on.
+void InstallQtMessageBoxes();

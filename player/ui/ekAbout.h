@@ -1,0 +1,11 @@
+// The About box: the program's name and version.
+#pragma once
+
+#include <QDialog>
+
+class TfrmAbout : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmAbout(QWidget* parent = nullptr);
+};

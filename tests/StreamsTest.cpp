@@ -1,0 +1,82 @@
+#include "Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "Exception.h"
+#include "Win32Error.h"
+
+using platform::TFileStream;
+using platform::TMemoryStream;
+
+namespace {
+
+std::string WriteTempFile(const std::string& name, const std::string& content) {
+  const std::string path = testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+TEST(MemoryStream, ReadsWritesAndSeeks) {
+  TMemoryStream m;
+  m.WriteBuffer("abcdef", 6);
+  EXPECT_EQ(m.Size(), 6);
+  m.SetPosition(2);
+  char b[8] = {};
+  EXPECT_EQ(m.Read(b, 8), 4);
+  EXPECT_STREQ(b, "cdef");
+  EXPECT_EQ(m.Read(b, 1), 0);
+  m.Seek(-1, platform::SeekOrigin::End);
+  m.WriteBuffer("XYZ", 3);
+  EXPECT_EQ(m.Size(), 8);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Memory()), 8), "abcdeXYZ");
+  EXPECT_THROW(m.ReadBuffer(b, 1), platform::EReadError);
+}
+
+TEST(MemoryStream, CopyFromTakesExactlyCountOrFailsWithoutGrowing) {
+  TMemoryStream source;
+  source.WriteBuffer("0123456789", 10);
+  source.SetPosition(3);
+  TMemoryStream target;
+  target.CopyFrom(source, 4);
+  EXPECT_EQ(target.Size(), 4);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), 4), "3456");
+  EXPECT_EQ(source.Position(), 7);
+  target.CopyFrom(source, 0);
+  EXPECT_EQ(target.Size(), 4);
+  EXPECT_THROW(target.CopyFrom(source, 4), platform::EReadError);
+  EXPECT_EQ(target.Size(), 4);
+}
+
+TEST(FileStream, CopyFromFileEndsEarlyWithReadError) {
+  TFileStream file(WriteTempFile("short.bin", "12345"), TFileStream::Mode::OpenRead);
+  EXPECT_EQ(file.Size(), 5);
+  TMemoryStream target;
+  EXPECT_THROW(target.CopyFrom(file, 6), platform::EReadError);
+}
+
+TEST(FileStream, ExclusiveOpenConflictsWithAnyOther) {
+  const std::string path = WriteTempFile("locked.bin", "x");
+  {
+    TFileStream reader(path, TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
+    TFileStream second(path, TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
+    EXPECT_THROW(TFileStream(path, TFileStream::Mode::OpenRead, 0), platform::EFOpenError);
+    EXPECT_EQ(platform::GetLastError(), platform::ERROR_SHARING_VIOLATION);
+  }
+  TFileStream exclusive(path, TFileStream::Mode::OpenRead, 0);
+  EXPECT_THROW(TFileStream(path, TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ), platform::EFOpenError);
+}
+
+TEST(FileStream, MissingFileNamesPathAndReason) {
+  try {
+    TFileStream file(testing::TempDir() + "missing.bin", TFileStream::Mode::OpenRead);
+    FAIL();
+  } catch (const platform::EFOpenError& e) {
+    EXPECT_NE(std::string(e.what()).find("missing.bin\"."), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// Window tests run the real windows offscreen; message boxes are recorded.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include "MessageBoxRecorder.h"
+
+std::vector<platform::MessageBoxRequest> MessageBoxRecorder::boxes;
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  platform::SetMessageBoxHandler([](const platform::MessageBoxRequest& r) { MessageBoxRecorder::boxes.push_back(r); });
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
