@@ -1,27 +1,27 @@
 #include "ekLensaPlayerImpl1.h"
 
 #include <QLabel>
-#include <QHBoxLayout>
-#include <QStatusBar>
 
-#include <new>
-
+#include "DurationText.h"
 #include "Files.h"
+#include "Jpeg.h"
 #include "MessageBox.h"
 #include "MovieReader.h"
-#include "DurationText.h"
+#include "PictureView.h"
 #include "Screen.h"
+#include "TitlePicture.h"
 #include "ekSegments.h"
 
 TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) {
   setWindowTitle(QStringLiteral("ekPlayer v1.4"));
   setMinimumSize(500, 300);
   setGeometry(374, 127, 761, 649);
-  QPalette colours = palette();
-  colours.setColor(QPalette::Window, QColor(128, 128, 128));
-  setPalette(colours);
-  setAutoFillBackground(true);
+  spDisplay = new TPictureView(*this);
+  setCentralWidget(spDisplay);
+  CreateActions();
   CreateControlPanel();
+  Timer.setInterval(100);
+  connect(&Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(); }); });
   ActiveFormCreate(frameBufferSize);
 }
 
@@ -33,25 +33,10 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
   frmDisplay = display;
 }
 
-void TekLensaPlayer::CreateControlPanel() {
-  pnlControls = new QWidget(this);
-  pnlControls->setFixedHeight(24);
-  auto* layout = new QHBoxLayout(pnlControls);
-  layout->setContentsMargins(368, 3, 2, 2);
-  pnlPath = new QLabel(pnlControls);
-  layout->addWidget(pnlPath);
-  auto* bar = new QStatusBar(this);
-  bar->setSizeGripEnabled(false);
-  bar->addWidget(pnlControls, 1);
-  setStatusBar(bar);
-}
-
 void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
   TempDir = platform::GetTempPath();
   TempMovieFile = TempDir + "MyFilm.~ekflm";
   HelpFilePath = platform::ProgramFolder() + "ekPlayer.chm";
-  emptyCursorStream_ = std::make_unique<platform::TMemoryStream>();
-  CursorStream = emptyCursorStream_.get();
   SegmentList.clear();
   LastResult = AllocFrameBuffer(frameBufferSize);
   if (LastResult != result::AllRight) {
@@ -59,41 +44,26 @@ void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
     creationFailed_ = true;
     return;
   }
-  blankShape_ = std::make_unique<TekCursor>();
-  CurrentShape = blankShape_.get();
   LogPalette = TLogPalette{};
   ColorTable.fill({});
   CursorWidth = platform::Screen().cursorWidth;
   CursorHeight = platform::Screen().cursorHeight;
+  GetDisplaySettings();
   BackgroundBrush = gdi::kBlack;
-  TargetCanvas = this;
+  SetPlayState(playstate::Stopped);
+  TargetCanvas = spDisplay;
   SetPanelVisible(true);
+  OwnWindowMode = false;
   Loaded = false;
+  const platform::RgbImage title = platform::DecodeJpeg(kTitlePicture, kTitlePictureSize);
+  titlePicture_ = QImage(title.rgb.data(), title.width, title.height, title.width * 3, QImage::Format_RGB888).copy();
 }
 
 void TekLensaPlayer::ActiveFormDestroy() {
+  if (creationFailed_) return;
+  AStopExecute();
   FreeSegments();
   LastResult = FreeFrameBuffer();
-  CurrentShape = nullptr;
-  blankShape_.reset();
-  CursorStream = nullptr;
-  emptyCursorStream_.reset();
-}
-
-TResult TekLensaPlayer::AllocFrameBuffer(int64_t size) {
-  FrameBuffer.reset();
-  frameBufferBytes_ = 0;
-  if (size <= 0 || static_cast<uint64_t>(size) > SIZE_MAX / 2) return result::SegmentIsNil;
-  FrameBuffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
-  if (!FrameBuffer) return result::SegmentIsNil;
-  frameBufferBytes_ = size;
-  return result::AllRight;
-}
-
-TResult TekLensaPlayer::FreeFrameBuffer() {
-  FrameBuffer.reset();
-  frameBufferBytes_ = 0;
-  return result::AllRight;
 }
 
 void TekLensaPlayer::ReadSegmentTable(platform::TStream* stream) {
@@ -115,18 +85,21 @@ void TekLensaPlayer::LoadSegmentFromStream(platform::TStream* stream) {
 }
 
 void TekLensaPlayer::SetFileName(const std::string& path) {
-  if (pnlPath) pnlPath->setText(QString::fromStdString(platform::ExtractFileName(path)));
+  pnlPath->setText(QString::fromStdString(platform::ExtractFileName(path)));
   FileName = path;
   Loaded = false;
 }
 
-TResult TekLensaPlayer::FreeSegments() {
-  SegmentList.clear();
-  CursorStream = emptyCursorStream_.get();
-  CurrentShape = blankShape_.get();
-  return result::AllRight;
+void TekLensaPlayer::ApplicationEvents1Exception(const std::string& message) {
+  EnableTimer(false);
+  platform::MessageBox(message, "Error", platform::MessageIcon::Error);
+  AStopExecute();
 }
 
-void TekLensaPlayer::SetPanelVisible(bool visible) {
-  if (statusBar()) statusBar()->setVisible(visible);
+void TekLensaPlayer::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    ApplicationEvents1Exception(e.what());
+  }
 }

@@ -1,24 +1,27 @@
 // The main window, which is also the movie model and the playback engine:
 // it owns the loaded movie, the frame buffer, the pictures and the playback
-// state. Its member functions are defined in the files of their subsystem.
+// state. The work without windows is TMoviePlayback's; the member functions
+// of the window are defined in the files of their subsystem.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
+#include <QTimer>
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <functional>
+#include <map>
 #include <string>
-#include <vector>
 
-#include "Gdi.h"
-#include "Result.h"
-#include "SegInfo.h"
-#include "Streams.h"
-#include "ekCursor.h"
+#include "MoviePlayback.h"
 
+class QAction;
 class QLabel;
+class QProgressBar;
+class QToolButton;
 class QWidget;
+class TPictureView;
 class TfrmAbout;
 class TfrmDisplay;
 class TfrmSegments;
@@ -29,12 +32,16 @@ struct TLogPalette {
   std::array<gdi::RGBQuad, 256> palPalEntry{};
 };
 
-class TekLensaPlayer : public QMainWindow {
+namespace playstate {
+inline constexpr uint8_t Stopped = 0;
+inline constexpr uint8_t Playing = 3;
+inline constexpr uint8_t Paused = 4;
+}  // namespace playstate
+
+class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   Q_OBJECT
 
  public:
-  static constexpr int64_t FrameBufferSize = 67108864;
-
   // frameBufferSize is the block that creation asks for; tests ask for one
   // that can't be had.
   explicit TekLensaPlayer(int64_t frameBufferSize = FrameBufferSize);
@@ -44,9 +51,8 @@ class TekLensaPlayer : public QMainWindow {
   void AttachWindows(TfrmSegments* segments, TfrmAbout* about, TfrmDisplay* display);
   // Creation could not get its frame buffer; the program ends after the message.
   bool CreationFailed() const { return creationFailed_; }
-
-  TResult AllocFrameBuffer(int64_t size);
-  TResult FreeFrameBuffer();
+  // A segment of a depth that can't be shown was met; the program is ending.
+  bool Ending() const { return ending_; }
 
   // Movie file reading.
   void ReadSegmentTable(platform::TStream* stream);
@@ -55,49 +61,90 @@ class TekLensaPlayer : public QMainWindow {
   // Opening.
   void SetFileName(const std::string& path);
   const std::string& GetFileName() const { return FileName; }
-  TResult FreeSegments();
+
+  // Transport.
+  void SetPlayState(uint8_t state);
+  void APlayExecute();
+  void APauseExecute();
+  void AStopExecute();
+  void EnableTimer(bool on);
+  void UpdateButtonGlyphs();
+  QColor ButtonTransparentColor(const QToolButton* button) const;
+
+  // Clock.
+  void TimerTimer();
+  void PresentPicture();
+  TResult NextSegment();
+  void ComposeFrame();
+
+  // Layout.
+  void LayoutPicture();
+  void ShowEndSplash();
+  bool IsOwnWindowMode() const { return OwnWindowMode; }
 
   void SetPanelVisible(bool visible);
+  // Every exception that leaves a handler ends here: timer off, the
+  // message in an error box, playback stopped.
+  void ApplicationEvents1Exception(const std::string& message);
+  // Runs a handler so that no exception reaches Qt.
+  void Guarded(const std::function<void()>& handler);
 
-  // Fields shared by the subsystems.
+  // The picture the window shows: the last presented frame.
+  const QImage& PresentedPicture() const { return presented_; }
+  int SplashMilliseconds = 1000;
+
   std::string FileName;
   std::string CabinetFile;
   std::string TempDir;
   std::string TempMovieFile;
   std::string HelpFilePath;
   bool Loaded = false;
-  std::vector<std::unique_ptr<SegInfo>> SegmentList;
-  int32_t CurSegment = 0;
-  std::unique_ptr<uint8_t[]> FrameBuffer;
-  const uint8_t* CurFrame = nullptr;
-  int32_t FrameIndex = 0;
-  platform::TStream* CursorStream = nullptr;
-  TekCursor* CurrentShape = nullptr;
-  uint8_t PlayState = 0;
+  uint8_t PlayState = playstate::Stopped;
   TResult LastResult = result::AllRight;
   bool OwnWindowMode = false;
   TLogPalette LogPalette;
-  std::array<gdi::RGBQuad, 256> ColorTable{};
-  int32_t CursorWidth = 0;
-  int32_t CursorHeight = 0;
   gdi::Rgb BackgroundBrush = gdi::kBlack;
   QWidget* TargetCanvas = nullptr;
+  int32_t PictureLeft = 0;
+  int32_t PictureTop = 0;
 
   TfrmSegments* frmSegments = nullptr;
   TfrmAbout* frmAbout = nullptr;
   TfrmDisplay* frmDisplay = nullptr;
 
+  QTimer Timer;
+  QAction* ALoadFromFile = nullptr;
+  QAction* APlay = nullptr;
+  QAction* APause = nullptr;
+  QAction* AStop = nullptr;
   QWidget* pnlControls = nullptr;
+  QToolButton* btnLoadFromFile = nullptr;
+  QToolButton* btnPlay = nullptr;
+  QToolButton* btnPause = nullptr;
+  QToolButton* btnStop = nullptr;
+  QProgressBar* pbrProgress = nullptr;
   QLabel* pnlPath = nullptr;
+  QLabel* imgSplash = nullptr;
+  TPictureView* spDisplay = nullptr;
+
+ protected:
+  void SegmentActivated(const SegInfo& segment) override;
+  void UnsupportedDepth() override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void ActiveFormCreate(int64_t frameBufferSize);
   void ActiveFormDestroy();
+  void CreateActions();
   void CreateControlPanel();
+  void SetButtonTransparentColor(QToolButton* button, QColor colour);
+  void EndOfMovie();
 
-  int64_t frameBufferBytes_ = 0;
   bool creationFailed_ = false;
-  // What CursorStream and CurrentShape return to when no segment is active.
-  std::unique_ptr<platform::TMemoryStream> emptyCursorStream_;
-  std::unique_ptr<TekCursor> blankShape_;
+  bool ending_ = false;
+  std::map<const QToolButton*, QColor> transparentColors_;
+  QImage presented_;
+  // Rows composed since the last present, which the next present copies.
+  TFrameBounds pendingRows_;
+  QImage titlePicture_;
 };

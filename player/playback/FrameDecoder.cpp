@@ -1,0 +1,67 @@
+#include "FrameDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "PixelFormat.h"
+
+namespace {
+
+int32_t Int32At(const uint8_t* p) {
+  return static_cast<int32_t>(p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
+}
+
+// One loop for every depth: Pixel is the picture's pixel type, the run
+// record has ColorBytes of colour and CountBytes of repeat count.
+template <typename Pixel, int ColorBytes, int CountBytes>
+TFrameBounds ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture) {
+  constexpr int kRecordBytes = ColorBytes + CountBytes;
+  const int width = picture.Width();
+  const int height = picture.Height();
+  const int64_t stride = picture.Stride();
+  uint8_t* const bits = picture.Bits();
+  TFrameBounds bounds;
+  int row = 0, column = 0;
+  for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
+    uint32_t colour = runs[0];
+    if constexpr (ColorBytes == 3) colour |= (uint32_t{runs[1]} << 8) | (uint32_t{runs[2]} << 16);
+    uint32_t count = runs[ColorBytes];
+    if constexpr (CountBytes == 2) count |= uint32_t{runs[ColorBytes + 1]} << 8;
+    if (colour == 0) {
+      const int64_t position = column + int64_t{count};
+      row += static_cast<int>(position / width);
+      column = static_cast<int>(position % width);
+      continue;
+    }
+    if (bounds.firstRow > bounds.lastRow) bounds.firstRow = row;
+    const Pixel value = static_cast<Pixel>(colour);
+    while (count > 0 && row < height) {
+      const int n = static_cast<int>(std::min<int64_t>(count, width - column));
+      Pixel* p = reinterpret_cast<Pixel*>(bits + row * stride) + column;
+      for (int k = 0; k < n; ++k) p[k] ^= value;
+      count -= static_cast<uint32_t>(n);
+      column += n;
+      if (column == width) {
+        column = 0;
+        ++row;
+      }
+    }
+    bounds.lastRow = std::min(column == 0 ? row - 1 : row, height - 1);
+  }
+  return bounds;
+}
+
+}  // namespace
+
+TFrameBounds ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture) {
+  const auto format = PixelFormatFor(depth);
+  if (!format || available < 8) return {};
+  const int32_t declared = Int32At(record + 4);
+  const int64_t runCount = std::min<int64_t>(std::max(declared, 0), (available - 8) / format->RunRecordBytes);
+  if (depth == 8) {
+    if (picture.BitsPerPixel() != 8) return {};
+    return ApplyRuns<uint8_t, 1, 1>(record + 8, runCount, picture);
+  }
+  if (picture.BitsPerPixel() != 32) return {};
+  return ApplyRuns<uint32_t, 3, 2>(record + 8, runCount, picture);
+}

@@ -1,0 +1,24 @@
+// Applies one run-length coded XOR difference frame to a picture.
+//
+// Runs cover the picture in raster order (a run may go on across the end of a
+// row), so the XOR of the decoded difference with the picture can be done run
+// by run: a run of colour 0 changes nothing and is only skipped over. The
+// result is the picture that decoding the whole difference and then XORing it
+// in would give.
+#pragma once
+
+#include <cstdint>
+
+#include "Gdi.h"
+
+struct TFrameBounds {
+  // First and last row that the frame changed; empty when first > last.
+  int firstRow = 1;
+  int lastRow = 0;
+};
+
+// `record` is the frame record (length, run count, runs), of which
+// `available` bytes may be read. Runs that would read past `available` or
+// write past the picture end the frame there. `picture` is 32 bits per pixel
+// for 24- and 32-bit segments and 8 bits for 8-bit segments.
+TFrameBounds ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture);

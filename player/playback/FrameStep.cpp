@@ -1,0 +1,79 @@
+// The frame step: palette record, restore of the cursor area, the
+// difference, the cursor; and the walk along the chain of frame records.
+#include <algorithm>
+
+#include "MoviePlayback.h"
+
+namespace {
+
+int32_t Int32At(const uint8_t* p) {
+  return static_cast<int32_t>(p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
+}
+
+void Include(TFrameBounds& bounds, int first, int last) {
+  if (first > last) return;
+  if (bounds.firstRow > bounds.lastRow) {
+    bounds = {first, last};
+  } else {
+    bounds = {std::min(bounds.firstRow, first), std::max(bounds.lastRow, last)};
+  }
+}
+
+}  // namespace
+
+void TMoviePlayback::ReadPaletteRecord(SegInfo& segment) {
+  if (!segment.PaletteStream) return;
+  uint8_t count = 0;
+  if (segment.PaletteStream->Read(&count, 1) != 1 || count == 0) return;
+  uint8_t first = 0;
+  if (segment.PaletteStream->Read(&first, 1) != 1) return;
+  std::array<gdi::RGBQuad, 255> entries{};
+  const int64_t got = segment.PaletteStream->Read(entries.data(), 4 * int64_t{count}) / 4;
+  // A record that reaches past entry 255 is cut at the end of the table.
+  const int64_t n = std::min<int64_t>(got, 256 - first);
+  std::copy(entries.begin(), entries.begin() + n, ColorTable.begin() + first);
+}
+
+TResult TMoviePlayback::ComposePicture() {
+  SegInfo* segment = ActiveSegment();
+  if (!segment) return result::AllRight;
+  if (!CurFrame) return result::FrameIsNil;
+  gdi::Bitmap* picture = ShownPicture();
+  if (!picture || !hbmCursor) return result::NoText;
+  ChangedRows = {};
+  if (PictureDepth == 8) {
+    ReadPaletteRecord(*segment);
+    gdi::SetDIBColorTable(*picture, 0, 256, ColorTable.data());
+    gdi::SetDIBColorTable(*hbmCursor, 0, 256, ColorTable.data());
+  }
+  if (CursorSaved) {
+    gdi::BitBlt(*picture, CursorSaveX, CursorSaveY, CursorWidth, CursorHeight, *hbmCursor, 0, 0, gdi::Rop::SrcCopy);
+    Include(ChangedRows, std::max(CursorSaveY, 0), std::min(CursorSaveY + CursorHeight, PictureHeight) - 1);
+  }
+  const int64_t offset = CurFrame - FrameBuffer.get();
+  const TFrameBounds frame = ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset),
+                                              PictureDepth, *picture);
+  Include(ChangedRows, frame.firstRow, frame.lastRow);
+  DrawCursor();
+  if (CursorSaved)
+    Include(ChangedRows, std::max(CursorSaveY, 0), std::min(CursorSaveY + CursorHeight, PictureHeight) - 1);
+  return result::AllRight;
+}
+
+TResult TMoviePlayback::NextFrame() {
+  if (!CurFrame) return result::FrameIsNil;
+  if (!FrameBuffer) return result::SegmentIsNil;
+  if (SegmentList.empty()) return result::OutOfIndexBound;
+  ++FrameIndex;
+  const SegInfo* segment = ActiveSegment();
+  if (!segment || segment->FrameCount < FrameIndex + 1) return result::OutOfIndexBound;
+  const int64_t offset = CurFrame - FrameBuffer.get();
+  const int64_t length = offset + 4 <= frameStreamBytes_ ? Int32At(CurFrame) : 0;
+  // A record length that can't be right ends the chain: the frames left are empty.
+  if (length < 8 || offset + length > frameStreamBytes_) {
+    CurFrame = FrameBuffer.get() + frameStreamBytes_;
+  } else {
+    CurFrame += length;
+  }
+  return result::AllRight;
+}

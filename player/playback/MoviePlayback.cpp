@@ -1,0 +1,59 @@
+#include "MoviePlayback.h"
+
+#include <new>
+
+TMoviePlayback::TMoviePlayback()
+    : emptyCursorStream_(std::make_unique<platform::TMemoryStream>()), blankShape_(std::make_unique<TekCursor>()) {
+  CursorStream = emptyCursorStream_.get();
+  CurrentShape = blankShape_.get();
+}
+
+TMoviePlayback::~TMoviePlayback() = default;
+
+TResult TMoviePlayback::AllocFrameBuffer(int64_t size) {
+  FreeFrameBuffer();
+  if (size <= 0 || static_cast<uint64_t>(size) > SIZE_MAX / 2) return result::SegmentIsNil;
+  // Left uninitialised: the pages are touched only as far as a segment's frames reach.
+  FrameBuffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+  if (!FrameBuffer) return result::SegmentIsNil;
+  frameBufferBytes_ = size;
+  return result::AllRight;
+}
+
+TResult TMoviePlayback::FreeFrameBuffer() {
+  FrameBuffer.reset();
+  CurFrame = nullptr;
+  frameBufferBytes_ = 0;
+  frameStreamBytes_ = 0;
+  return result::AllRight;
+}
+
+TResult TMoviePlayback::FreeSegments() {
+  SegmentList.clear();
+  CursorStream = emptyCursorStream_.get();
+  CurrentShape = blankShape_.get();
+  return result::AllRight;
+}
+
+SegInfo* TMoviePlayback::ActiveSegment() const {
+  if (CurSegment < 0 || static_cast<size_t>(CurSegment) >= SegmentList.size()) return nullptr;
+  return SegmentList[static_cast<size_t>(CurSegment)].get();
+}
+
+gdi::Bitmap* TMoviePlayback::ShownPicture() const {
+  return PictureDepth == 8 ? PictureDIB8.get() : PictureBitmap.get();
+}
+
+int32_t TMoviePlayback::PlayedFrames() const {
+  if (SegmentList.empty() || CurSegment < 0) return 0;
+  int64_t played = FrameIndex;
+  for (size_t i = 0; i < SegmentList.size() && i < static_cast<size_t>(CurSegment); ++i)
+    played += SegmentList[i]->FrameCount;
+  return static_cast<int32_t>(played);
+}
+
+int32_t TMoviePlayback::TotalFrames() const {
+  int64_t total = 0;
+  for (const auto& segment : SegmentList) total += segment->FrameCount;
+  return static_cast<int32_t>(total);
+}

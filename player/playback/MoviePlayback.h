@@ -1,0 +1,110 @@
+// The playback engine beneath the main window, with no window in it: the
+// loaded movie, the frame buffer, the active segment's display settings and
+// pictures, the frame step and the cursor overlay. The main window derives
+// from it and adds what a window does; the converter uses it alone.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "FrameDecoder.h"
+#include "Gdi.h"
+#include "Result.h"
+#include "SegInfo.h"
+#include "Streams.h"
+#include "ekCursor.h"
+
+struct TCursorRecord {
+  uint16_t ShapeIndex = 0;
+  uint16_t X = 0;
+  uint16_t Y = 0;
+};
+
+class TMoviePlayback {
+ public:
+  static constexpr int64_t FrameBufferSize = 67108864;
+
+  TMoviePlayback();
+  virtual ~TMoviePlayback();
+  TMoviePlayback(const TMoviePlayback&) = delete;
+  TMoviePlayback& operator=(const TMoviePlayback&) = delete;
+
+  TResult AllocFrameBuffer(int64_t size);
+  TResult FreeFrameBuffer();
+  // Releases every segment; the cursor stream and shape return to the empty ones.
+  TResult FreeSegments();
+
+  // Activates the segment at CurSegment: display settings, pictures, frames.
+  TResult SetCurSegment();
+  // False when the active segment's depth can't be shown.
+  bool GetDisplaySettings();
+  void ClearPictures();
+  TResult LoadSegmentFrames();
+  TResult ResetFrames();
+
+  // The frame step without what a window adds: palette record, restore of
+  // the area under the last cursor, the difference, the cursor. 0, or 12
+  // without a current frame, or 15 without pictures.
+  TResult ComposePicture();
+  TResult NextFrame();
+  void DrawCursor();
+
+  int32_t PlayedFrames() const;
+  int32_t TotalFrames() const;
+  SegInfo* ActiveSegment() const;
+  // The composed picture of the active segment: PictureBitmap or PictureDIB8.
+  gdi::Bitmap* ShownPicture() const;
+
+  std::vector<std::unique_ptr<SegInfo>> SegmentList;
+  int32_t CurSegment = 0;
+  std::unique_ptr<uint8_t[]> FrameBuffer;
+  const uint8_t* CurFrame = nullptr;
+  int32_t FrameIndex = 0;
+  platform::TStream* CursorStream = nullptr;
+  TekCursor* CurrentShape = nullptr;
+  std::array<gdi::RGBQuad, 256> ColorTable{};
+  int32_t CursorWidth = 32;
+  int32_t CursorHeight = 32;
+
+  int32_t PictureWidth = 0;
+  int32_t PictureHeight = 0;
+  int32_t PictureDepth = 0;
+  int32_t ScreenDepth = 0;
+  int32_t PixelBytes = 0;
+  int32_t RunColorBytes = 0;
+  int32_t RunCountBytes = 0;
+  int32_t RunRecordBytes = 0;
+  int32_t RowBytes = 0;
+  bool PaletteChanged = false;
+  bool StretchPicture = false;
+  int32_t ScaledWidth = 0;
+  int32_t ScaledHeight = 0;
+
+  std::unique_ptr<gdi::Bitmap> PictureBitmap;
+  std::unique_ptr<gdi::Bitmap> PictureDIB8;
+  std::unique_ptr<gdi::Bitmap> hbmCursor;
+  TCursorRecord CursorRecord;
+  int32_t CursorSaveX = 0;
+  int32_t CursorSaveY = 0;
+  // The last step drew a cursor whose area hbmCursor holds.
+  bool CursorSaved = false;
+  // Rows the last frame step changed, cursor included.
+  TFrameBounds ChangedRows;
+
+ protected:
+  // What a window adds to an activation: the timer, the layout, the names.
+  virtual void SegmentActivated(const SegInfo&) {}
+  // The active segment's depth is none of 8, 24 and 32.
+  virtual void UnsupportedDepth() {}
+
+ private:
+  void CreatePictures();
+  void ReadPaletteRecord(SegInfo& segment);
+
+  int64_t frameBufferBytes_ = 0;
+  int64_t frameStreamBytes_ = 0;
+  std::unique_ptr<platform::TMemoryStream> emptyCursorStream_;
+  std::unique_ptr<TekCursor> blankShape_;
+};
