@@ -92,6 +92,8 @@ class TMoviePlayback {
   bool CursorSaved = false;
   // Rows the last frame step changed, cursor included.
   TFrameBounds ChangedRows;
+  // How many times activations made the pictures anew.
+  int PicturesCreated = 0;
 
  protected:
   // What a window adds to an activation: the timer, the layout, the names.

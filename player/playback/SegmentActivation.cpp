@@ -73,6 +73,7 @@ bool TMoviePlayback::GetDisplaySettings() {
 }
 
 void TMoviePlayback::CreatePictures() {
+  ++PicturesCreated;
   if (PictureDepth >= 24) {
     PictureBitmap = gdi::CreateCompatibleBitmap(PictureWidth, PictureHeight);
     hbmCursor = gdi::CreateCompatibleBitmap(CursorWidth, CursorHeight);

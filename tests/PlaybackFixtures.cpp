@@ -1,0 +1,61 @@
+#include "PlaybackFixtures.h"
+
+#include "MovieReader.h"
+
+namespace mw = moviewriter;
+
+namespace fixtures {
+
+void LoadMovie(TMoviePlayback& playback, const std::vector<mw::Segment>& segments) {
+  const mw::Movie movie = mw::WriteMovie(segments);
+  platform::TMemoryStream stream;
+  stream.WriteBuffer(movie.bytes.data(), static_cast<int64_t>(movie.bytes.size()));
+  const auto table = ReadSegmentEntries(stream);
+  for (size_t i = 0; i < table.size(); ++i)
+    ReadSegmentBlock(stream, playback.SegmentList, static_cast<int>(i) + 1);
+}
+
+mw::Picture ExpectedPicture(const mw::Segment& segment, int frame) {
+  mw::Picture picture = segment.frames[static_cast<size_t>(frame)].picture;
+  const int records = segment.cursorRecords < 0 ? static_cast<int>(segment.frames.size()) : segment.cursorRecords;
+  if (records == 0) return picture;
+  const mw::CursorRecord& cursor = segment.frames[static_cast<size_t>(std::min(frame, records - 1))].cursor;
+  if (cursor.shape >= segment.shapes.size()) return picture;
+  const mw::Shape& shape = segment.shapes[cursor.shape];
+  const bool indexed = segment.bitsPerPixel == 8;
+  const uint32_t all = indexed ? 0xFF : 0xFFFFFF;
+  const int left = cursor.x - shape.hotX, top = cursor.y - shape.hotY;
+  for (int y = 0; y < shape.height; ++y) {
+    for (int x = 0; x < shape.width; ++x) {
+      const int px = left + x, py = top + y;
+      if (px < 0 || py < 0 || px >= picture.width || py >= picture.height) continue;
+      const size_t i = static_cast<size_t>(y) * shape.width + x;
+      uint32_t& pixel = picture.at(px, py);
+      pixel &= shape.andMask[i] ? all : 0;
+      pixel ^= shape.colour.empty() ? (shape.xorMask[i] ? all : 0) : shape.colour[i];
+    }
+  }
+  return picture;
+}
+
+mw::Picture ComposedPicture(const TMoviePlayback& playback) {
+  const gdi::Bitmap* bitmap = playback.ShownPicture();
+  mw::Picture picture(bitmap->Width(), bitmap->Height());
+  for (int y = 0; y < bitmap->Height(); ++y)
+    for (int x = 0; x < bitmap->Width(); ++x)
+      picture.at(x, y) = bitmap->BitsPerPixel() == 8 ? bitmap->PixelValue(x, y) : bitmap->PixelValue(x, y) & 0xFFFFFF;
+  return picture;
+}
+
+mw::Picture Pattern(int width, int height, int depth, int seed) {
+  mw::Picture p(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const uint32_t v = static_cast<uint32_t>(x * 37 + y * 101 + seed * 53 + ((x + seed) % 3 == 0 ? 7 : 0));
+      // Index 0 and 255 stay black and white in the 8-bit tests.
+      p.at(x, y) = depth == 8 ? 1 + v % 200 : (v * 0x9E3779u) & 0xFFFFFF;
+    }
+  return p;
+}
+
+}  // namespace fixtures
