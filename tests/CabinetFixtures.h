@@ -1,0 +1,32 @@
+// Cabinets for the tests: the third-party corpus beside the checkout, and
+// cabinets made here with gcab.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fixtures {
+
+struct CorpusEntry {
+  std::string file;
+  bool ok = false;
+  std::map<std::string, std::string> md5;  // name as listed → MD5
+};
+
+// The corpus folder with its trailing '/', or empty when it is absent.
+std::string CorpusFolder();
+std::vector<CorpusEntry> CorpusEntries();
+
+std::string Md5(const std::string& path);
+// A fresh empty folder below the test's temporary folder, with its trailing '/'.
+std::string FreshFolder(const std::string& name);
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+// gcab -c [-z] CABINET FILES... run in folder, so the names keep their folders.
+void MakeCabinet(const std::string& folder, const std::string& cabinet, const std::vector<std::string>& files,
+                 bool compress);
+// The folder of the built cabinet library and test programs.
+std::string BuildFolder();
+
+}  // namespace fixtures
