@@ -49,6 +49,8 @@ int64_t SetFilePointer(FileHandle handle, int64_t distance, int origin);
 int64_t GetFileSize(FileHandle handle);
 
 bool FileExists(const std::string& path);
+// Anything at all under that name, a folder or a link included.
+bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool DeleteFile(const std::string& path);
 // Read-only is the absence of every write-permission bit; hidden, system and

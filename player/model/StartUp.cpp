@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include <QAction>
 #include <QApplication>
 
 #include <memory>
@@ -25,9 +26,17 @@ int RunPlayer(QApplication& application, const std::vector<std::string>& argumen
   TfrmDisplay display;
   player->AttachWindows(&segments, &about, &display);
 
-  if (const auto path = MoviePathFromArguments(arguments)) {
-    player->SetFileName(*path);
-  }
+  const auto path = MoviePathFromArguments(arguments);
+  if (path) player->SetFileName(*path);
   player->showMaximized();
+  if (path) {
+    // An error while opening the movie named at start ends the program.
+    try {
+      if (player->OpenMovie(*path)) player->APlay->trigger();
+    } catch (const std::exception& e) {
+      platform::MessageBox(e.what(), "Error", platform::MessageIcon::Error);
+      return 1;
+    }
+  }
   return application.exec();
 }

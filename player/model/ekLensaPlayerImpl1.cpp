@@ -20,6 +20,7 @@ TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) {
   setCentralWidget(spDisplay);
   CreateActions();
   CreateControlPanel();
+  CreateLoadingNotice();
   Timer.setInterval(100);
   connect(&Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(); }); });
   ActiveFormCreate(frameBufferSize);

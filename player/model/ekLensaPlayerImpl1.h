@@ -9,11 +9,14 @@
 #include <QTimer>
 
 #include <array>
+#include <chrono>
+#include <optional>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 
+#include "CabSTComps.h"
 #include "MoviePlayback.h"
 
 class QAction;
@@ -61,6 +64,16 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   // Opening.
   void SetFileName(const std::string& path);
   const std::string& GetFileName() const { return FileName; }
+  void ALoadFromFileExecute();
+  bool OpenMovie(const std::string& path);
+  bool ExtractMovieFile(const std::string& path);
+  TResult ResetMovie();
+  // The open dialog, starting in the given folder: the chosen path, or none
+  // when cancelled. Tests put their own in its place.
+  std::function<std::optional<std::string>(const std::string& folder)> OpenDialog;
+  // How long a packaged movie that another program holds is tried again.
+  std::chrono::milliseconds PackageRetry{15000};
+  TSTCabReader STCabReader;
 
   // Transport.
   void SetPlayState(uint8_t state);
@@ -125,6 +138,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   QProgressBar* pbrProgress = nullptr;
   QLabel* pnlPath = nullptr;
   QLabel* imgSplash = nullptr;
+  QLabel* lblLoading = nullptr;
+  QLabel* lblLoading_Shadow = nullptr;
   TPictureView* spDisplay = nullptr;
 
  protected:
@@ -137,6 +152,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void ActiveFormDestroy();
   void CreateActions();
   void CreateControlPanel();
+  void CreateLoadingNotice();
+  void ShowLoadingNotice(bool visible);
   void SetButtonTransparentColor(QToolButton* button, QColor colour);
   void EndOfMovie();
 

@@ -7,26 +7,10 @@
 
 #include "Files.h"
 #include "PictureView.h"
+#include "WaitPointer.h"
 #include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
 
-namespace {
-
-// The hourglass for the rest of a handler, on every way out.
-class WaitPointer {
- public:
-  WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitPointer() { Restore(); }
-  void Restore() {
-    if (active_) QApplication::restoreOverrideCursor();
-    active_ = false;
-  }
-
- private:
-  bool active_ = true;
-};
-
-}  // namespace
 
 void TekLensaPlayer::SetPlayState(uint8_t state) {
   UpdateButtonGlyphs();

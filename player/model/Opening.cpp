@@ -1,0 +1,129 @@
+// Opening a movie: the open action, extraction through the temporary
+// folder, reading, and the messages of every failure.
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+
+#include "Files.h"
+#include "MessageBox.h"
+#include "Messages.h"
+#include "MovieExtraction.h"
+#include "MovieReader.h"
+#include "PictureView.h"
+#include "WaitPointer.h"
+#include "ekDisplay.h"
+#include "ekLensaPlayerImpl1.h"
+
+namespace {
+
+std::optional<std::string> AskForMovie(QWidget* parent, const std::string& folder) {
+  QFileDialog dialog(parent, QString(), QString::fromStdString(folder), QStringLiteral("ekLensa Files (*.ekcab)"));
+  dialog.setDefaultSuffix(QStringLiteral("ekcab"));
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace
+
+void TekLensaPlayer::CreateLoadingNotice() {
+  QFont font(QStringLiteral("Times New Roman"));
+  font.setPixelSize(16);
+  font.setBold(true);
+  for (QLabel** label : {&lblLoading_Shadow, &lblLoading}) {
+    *label = new QLabel(QStringLiteral("Загрузка фильма ..."), spDisplay);
+    (*label)->setFont(font);
+    (*label)->setAttribute(Qt::WA_TranslucentBackground);
+    (*label)->adjustSize();
+    (*label)->hide();
+  }
+  lblLoading_Shadow->setStyleSheet(QStringLiteral("color: white"));
+  lblLoading->setStyleSheet(QStringLiteral("color: black"));
+  lblLoading_Shadow->move(9, 9);
+  lblLoading->move(8, 8);
+  OpenDialog = [this](const std::string& folder) { return AskForMovie(this, folder); };
+  connect(ALoadFromFile, &QAction::triggered, this, [this] { Guarded([this] { ALoadFromFileExecute(); }); });
+  connect(btnLoadFromFile, &QToolButton::clicked, this, [this] { Guarded([this] { ALoadFromFileExecute(); }); });
+}
+
+void TekLensaPlayer::ShowLoadingNotice(bool visible) {
+  QWidget* parent = IsOwnWindowMode() && frmDisplay ? static_cast<QWidget*>(frmDisplay) : spDisplay;
+  if (visible) {
+    lblLoading_Shadow->setParent(parent);
+    lblLoading->setParent(parent);
+    lblLoading_Shadow->move(9, 9);
+    lblLoading->move(8, 8);
+    lblLoading_Shadow->show();
+    lblLoading->show();
+    lblLoading->raise();
+    lblLoading_Shadow->repaint();
+    lblLoading->repaint();
+  } else {
+    lblLoading->hide();
+    lblLoading_Shadow->hide();
+  }
+}
+
+void TekLensaPlayer::ALoadFromFileExecute() {
+  if (const std::optional<std::string> chosen = OpenDialog(platform::ProgramFolder())) {
+    SetFileName(*chosen);
+    ResetMovie();
+  }
+  WaitPointer pointer;
+  if (FileName.empty() || !platform::FileExists(FileName)) return;
+  if (IsOwnWindowMode() && frmDisplay) {
+    frmDisplay->show();
+    frmDisplay->raise();
+  }
+  if (!Loaded) OpenMovie(FileName);
+}
+
+bool TekLensaPlayer::OpenMovie(const std::string& path) {
+  if (!platform::FileExists(path)) return false;
+  ShowLoadingNotice(true);
+  struct HideNotice {
+    TekLensaPlayer& player;
+    ~HideNotice() { player.ShowLoadingNotice(false); }
+  } hide{*this};
+  ResetMovie();
+  if (!ExtractMovieFile(path)) return false;
+  std::unique_ptr<platform::TFileStream> movie;
+  try {
+    movie = std::make_unique<platform::TFileStream>(TempMovieFile, platform::TFileStream::Mode::OpenRead, 0);
+  } catch (const platform::EFOpenError&) {
+    return false;
+  }
+  const int32_t count = static_cast<int32_t>(ReadSegmentEntries(*movie).size());
+  ReadSegmentTable(movie.get());
+  for (int32_t i = 0; i < count; ++i) LoadSegmentFromStream(movie.get());
+  Loaded = true;
+  if (!SegmentList.empty()) CurSegment = 0;
+  pbrProgress->setMaximum(TotalFrames());
+  return true;
+}
+
+bool TekLensaPlayer::ExtractMovieFile(const std::string& path) {
+  TMovieExtraction extraction{TempDir, TempMovieFile, PackageRetry};
+  switch (extraction.Extract(path, STCabReader, CabinetFile)) {
+    case TExtractResult::Extracted: return true;
+    case TExtractResult::TempMovieFileBusy: {
+      const std::string text = lbMessages[1];
+      const size_t at = text.find("%s");
+      platform::MessageBox(text.substr(0, at) + TempMovieFile + text.substr(at + 2));
+      return false;
+    }
+    case TExtractResult::TempCabinetNotCreated: platform::MessageBox(lbMessages[2]); return false;
+    case TExtractResult::UnsupportedFormat: platform::MessageBox(lbMessages[3]); return false;
+  }
+  return false;
+}
+
+TResult TekLensaPlayer::ResetMovie() {
+  const TResult freed = FreeSegments();
+  if (freed != result::AllRight) return freed;
+  ResetFrames();
+  CurSegment = -1;
+  return result::AllRight;
+}
