@@ -83,3 +83,89 @@ void MakeCabinet(const std::string& folder, const std::string& cabinet, const st
 std::string BuildFolder() { return EK_BUILD_FOLDER "/"; }
 
 }  // namespace fixtures
+
+namespace fixtures {
+namespace {
+
+void Put16(std::string& out, uint32_t v) {
+  out += static_cast<char>(v & 0xFF);
+  out += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& out, uint32_t v) {
+  Put16(out, v);
+  Put16(out, v >> 16);
+}
+
+}  // namespace
+
+std::string MakeCabinetSet(const std::string& folder, const std::string& name, const std::string& fileName,
+                           const std::string& data, int parts) {
+  constexpr size_t kBlock = 32768;
+  const size_t blocks = (data.size() + kBlock - 1) / kBlock;
+  // Cabinets of a set split a data block between them: the first part of
+  // the block says no uncompressed size, the second part says the whole.
+  struct DataBlock {
+    std::string bytes;
+    uint32_t uncompressed;
+  };
+  std::vector<std::vector<DataBlock>> cabinets(static_cast<size_t>(parts));
+  size_t part = 0;
+  for (size_t b = 0; b < blocks; ++b) {
+    const std::string chunk = data.substr(b * kBlock, kBlock);
+    const bool boundary = part + 1 < static_cast<size_t>(parts) && b == (part + 1) * blocks / parts;
+    if (boundary) {
+      cabinets[part].push_back({chunk.substr(0, chunk.size() / 2), 0});
+      ++part;
+      cabinets[part].push_back({chunk.substr(chunk.size() / 2), static_cast<uint32_t>(chunk.size())});
+    } else {
+      cabinets[part].push_back({chunk, static_cast<uint32_t>(chunk.size())});
+    }
+  }
+  std::vector<std::string> names;
+  for (int p = 0; p < parts; ++p) names.push_back(name + std::to_string(p + 1) + ".cab");
+  for (int p = 0; p < parts; ++p) {
+    const uint16_t flags = (p > 0 ? 1 : 0) | (p + 1 < parts ? 2 : 0);
+    std::string neighbours;
+    if (p > 0) neighbours += names[p - 1] + '\0' + "disk" + '\0';
+    if (p + 1 < parts) neighbours += names[p + 1] + '\0' + "disk" + '\0';
+    const uint32_t headerBytes = 36 + static_cast<uint32_t>(neighbours.size());
+    const uint32_t filesAt = headerBytes + 8;
+    const uint32_t dataAt = filesAt + 16 + static_cast<uint32_t>(fileName.size()) + 1;
+    std::string blocksBytes;
+    for (const DataBlock& block : cabinets[p]) {
+      Put32(blocksBytes, 0);  // no checksum
+      Put16(blocksBytes, static_cast<uint32_t>(block.bytes.size()));
+      Put16(blocksBytes, block.uncompressed);
+      blocksBytes += block.bytes;
+    }
+    std::string cab = "MSCF";
+    Put32(cab, 0);
+    Put32(cab, dataAt + static_cast<uint32_t>(blocksBytes.size()));
+    Put32(cab, 0);
+    Put32(cab, filesAt);
+    Put32(cab, 0);
+    cab += '\x03';
+    cab += '\x01';
+    Put16(cab, 1);  // folders
+    Put16(cab, 1);  // files
+    Put16(cab, flags);
+    Put16(cab, 0x4321);
+    Put16(cab, static_cast<uint32_t>(p));
+    cab += neighbours;
+    Put32(cab, dataAt);
+    Put16(cab, static_cast<uint32_t>(cabinets[p].size()));
+    Put16(cab, 0);  // stored
+    Put32(cab, static_cast<uint32_t>(data.size()));
+    Put32(cab, 0);
+    Put16(cab, parts == 1 ? 0 : p == 0 ? 0xFFFE : p + 1 == parts ? 0xFFFD : 0xFFFF);
+    Put16(cab, (30 << 9) | (6 << 5) | 15);
+    Put16(cab, (12 << 11));
+    Put16(cab, 0x20);
+    cab += fileName + '\0';
+    cab += blocksBytes;
+    WriteFile(folder + names[p], cab);
+  }
+  return folder + names[0];
+}
+
+}  // namespace fixtures

@@ -30,3 +30,13 @@ void MakeCabinet(const std::string& folder, const std::string& cabinet, const st
 std::string BuildFolder();
 
 }  // namespace fixtures
+
+namespace fixtures {
+
+// An uncompressed cabinet set holding one file split across `parts`
+// cabinets at block boundaries: name1.cab, name2.cab, ... in folder.
+// Returns the path of the first.
+std::string MakeCabinetSet(const std::string& folder, const std::string& name, const std::string& fileName,
+                           const std::string& data, int parts);
+
+}  // namespace fixtures

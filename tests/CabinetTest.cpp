@@ -369,3 +369,20 @@ TEST(CabFileOpen, TranslatesTheRuntimeFlags) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Cabinet, FileSpanningAGeneratedSetExtractsWhole) {
+  std::string data;
+  for (int i = 0; i < 200000; ++i) data += static_cast<char>(i * 7 % 251);
+  for (int parts : {1, 2, 3}) {
+    const std::string folder = FreshFolder("made-set" + std::to_string(parts));
+    const std::string first = MakeCabinetSet(folder, "part", "MyFilm.~ekflm", data, parts);
+    const std::string out = FreshFolder("made-set-out" + std::to_string(parts));
+    TSTCabReader reader;
+    ASSERT_NO_THROW(reader.ExtractFiles(first, out)) << parts;
+    EXPECT_EQ(ReadFile(out + "MyFilm.~ekflm"), data) << parts;
+  }
+}
+
+}  // namespace

@@ -1,6 +1,8 @@
 // Window tests run the real windows offscreen; message boxes are recorded.
 #include <QApplication>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "MessageBoxRecorder.h"
@@ -9,6 +11,9 @@ std::vector<platform::MessageBoxRequest> MessageBoxRecorder::boxes;
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // A private temporary folder per test process: tests that open movies run in parallel.
+  char base[] = "/tmp/ek-window-test-XXXXXX";
+  if (::mkdtemp(base)) ::setenv("TMPDIR", base, 1);
   QApplication application(argc, argv);
   platform::SetMessageBoxHandler([](const platform::MessageBoxRequest& r) { MessageBoxRecorder::boxes.push_back(r); });
   testing::InitGoogleTest(&argc, argv);

@@ -125,5 +125,6 @@ void TekLensaPlayer::SetPanelVisible(bool visible) { statusBar()->setVisible(vis
 
 void TekLensaPlayer::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  pnlPath->setFixedWidth(std::max(0, pnlControls->width() - 368 - 2));
+  // The path field widens with the window.
+  pnlPath->setFixedWidth(std::max(378, width() - 368 - 4));
 }
