@@ -12,6 +12,20 @@
 #include "ekLensaPlayerImpl1.h"
 #include "ekSegments.h"
 
+std::optional<int> OpenMovieAtStart(TekLensaPlayer& player, const std::vector<std::string>& arguments) {
+  const auto path = MoviePathFromArguments(arguments);
+  if (!path) return std::nullopt;
+  player.SetFileName(*path);
+  player.show();
+  try {
+    if (player.OpenMovie(*path)) player.APlay->trigger();
+  } catch (const std::exception& e) {
+    platform::MessageBox(e.what(), "Error", platform::MessageIcon::Error);
+    return 1;
+  }
+  return std::nullopt;
+}
+
 int RunPlayer(QApplication& application, const std::vector<std::string>& arguments) {
   std::unique_ptr<TekLensaPlayer> player;
   try {
@@ -26,17 +40,7 @@ int RunPlayer(QApplication& application, const std::vector<std::string>& argumen
   TfrmDisplay display;
   player->AttachWindows(&segments, &about, &display);
 
-  const auto path = MoviePathFromArguments(arguments);
-  if (path) player->SetFileName(*path);
   player->showMaximized();
-  if (path) {
-    // An error while opening the movie named at start ends the program.
-    try {
-      if (player->OpenMovie(*path)) player->APlay->trigger();
-    } catch (const std::exception& e) {
-      platform::MessageBox(e.what(), "Error", platform::MessageIcon::Error);
-      return 1;
-    }
-  }
+  if (const auto status = OpenMovieAtStart(*player, arguments)) return *status;
   return application.exec();
 }

@@ -1,0 +1,291 @@
+// Opening movies end to end in the real main window, offscreen.
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "CabIntf.h"
+#include "CabinetFixtures.h"
+#include "Files.h"
+#include "MessageBoxRecorder.h"
+#include "PlaybackFixtures.h"
+#include "StartUp.h"
+#include "ekLensaPlayerImpl1.h"
+
+namespace fs = std::filesystem;
+namespace mw = moviewriter;
+using namespace fixtures;
+
+namespace {
+
+const char* const kMessage3 = "Данный формат файла не поддерживается";
+
+std::vector<mw::Segment> SmallMovie() {
+  std::vector<mw::Segment> movie;
+  for (int s = 0; s < 2; ++s) {
+    mw::Segment segment;
+    segment.name = "Часть " + std::to_string(s + 1);
+    segment.width = 7;
+    segment.height = 5;
+    segment.frameRate = 5;
+    segment.shapes = {mw::ArrowShape()};
+    for (int f = 0; f < 3 + s; ++f) segment.frames.push_back({Pattern(7, 5, 32, f + s), {0, 2, 2}, {}});
+    movie.push_back(segment);
+  }
+  return movie;
+}
+
+std::string MovieBytes(const std::vector<mw::Segment>& movie) {
+  const auto bytes = mw::WriteMovie(movie).bytes;
+  return {bytes.begin(), bytes.end()};
+}
+
+// A cabinet holding the movie (and other files).
+std::string MovieCabinet(const std::string& folder, const std::string& name, const std::string& movie,
+                         const std::vector<std::string>& extra = {}) {
+  WriteFile(folder + "MyFilm.~ekflm", movie);
+  std::vector<std::string> files{"MyFilm.~ekflm"};
+  for (const std::string& e : extra) {
+    WriteFile(folder + e, "extra " + e);
+    files.push_back(e);
+  }
+  MakeCabinet(folder, folder + name, files, true);
+  fs::remove(folder + "MyFilm.~ekflm");
+  return folder + name;
+}
+
+// Launcher bytes, the cabinet, and its length in the last four bytes.
+std::string Packaged(const std::string& path, const std::string& cabinet, int64_t trailer = -1) {
+  std::string bytes = "MZ launcher " + std::string(1000, '\x90');
+  bytes += cabinet;
+  const uint32_t length = trailer < 0 ? static_cast<uint32_t>(cabinet.size()) : static_cast<uint32_t>(trailer);
+  for (int b = 0; b < 4; ++b) bytes += static_cast<char>(length >> (8 * b));
+  WriteFile(path, bytes);
+  return path;
+}
+
+class Opening : public testing::Test {
+ protected:
+  void SetUp() override {
+    MessageBoxRecorder::boxes.clear();
+    cabintf::SetLibraryFolders({BuildFolder() + "player/"});
+    folder_ = FreshFolder("opening-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    movie_ = SmallMovie();
+    player.PackageRetry = std::chrono::milliseconds(200);
+  }
+
+  void ExpectLoaded() {
+    EXPECT_TRUE(player.Loaded);
+    EXPECT_EQ(player.SegmentList.size(), 2u);
+    EXPECT_EQ(player.CurSegment, 0);
+    EXPECT_EQ(player.pbrProgress->maximum(), 7);
+    EXPECT_FALSE(player.lblLoading->isVisible());
+    EXPECT_TRUE(MessageBoxRecorder::boxes.empty());
+  }
+
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& box : MessageBoxRecorder::boxes) texts.push_back(box.text);
+    return texts;
+  }
+
+  TekLensaPlayer player;
+  std::string folder_;
+  std::vector<mw::Segment> movie_;
+};
+
+TEST_F(Opening, CabinetMovieOpensAndPlaysFromTheStart) {
+  const std::string cab = MovieCabinet(folder_, "movie.ekcab", MovieBytes(movie_), {"notes.txt"});
+  player.SetFileName(cab);
+  ASSERT_TRUE(player.OpenMovie(cab));
+  ExpectLoaded();
+  EXPECT_EQ(player.CabinetFile, cab);
+  EXPECT_TRUE(fs::exists(player.TempDir + "notes.txt"));
+  player.APlayExecute();
+  player.TimerTimer();
+  EXPECT_EQ(player.CurSegment, 0);
+  EXPECT_EQ(ComposedPicture(player).pixels, ExpectedPicture(movie_[0], 1).pixels);
+}
+
+TEST_F(Opening, PackagedMovieInAnyCaseTwiceInARow) {
+  const std::string cabinet = ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_)));
+  const std::string exe = Packaged(folder_ + "DEMO.EXE", cabinet);
+  for (int round = 0; round < 2; ++round) {
+    player.SetFileName(exe);
+    ASSERT_TRUE(player.OpenMovie(exe)) << round;
+    ExpectLoaded();
+    EXPECT_EQ(player.CabinetFile, player.TempDir + "temp.ekcab");
+    EXPECT_FALSE(fs::exists(player.TempDir + "temp.ekcab"));
+    EXPECT_TRUE(fs::exists(player.TempMovieFile));
+  }
+}
+
+TEST_F(Opening, MovieSpanningACabinetSet) {
+  // Enough frames that the movie spans three cabinets.
+  std::vector<mw::Segment> large = SmallMovie();
+  for (int f = 0; f < 2000; ++f) large[1].frames.push_back({Pattern(7, 5, 32, f), {0, 1, 1}, {}});
+  const std::string movie = MovieBytes(large);
+  ASSERT_GT(movie.size(), 3 * 32768u);
+  const std::string first = MakeCabinetSet(folder_, "set", "MyFilm.~ekflm", movie, 3);
+  ASSERT_TRUE(player.OpenMovie(first));
+  EXPECT_EQ(player.TotalFrames(), 2007);
+  EXPECT_EQ(ReadFile(player.TempMovieFile), movie);
+}
+
+TEST_F(Opening, RefusedFormatsShowMessageThree) {
+  const std::string bare = folder_ + "film.~ekflm";
+  WriteFile(bare, MovieBytes(movie_));
+  EXPECT_FALSE(player.OpenMovie(bare));
+  EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
+  EXPECT_FALSE(player.lblLoading->isVisible());
+
+  // A trailer of 0: an empty temporary cabinet, which stays.
+  MessageBoxRecorder::boxes.clear();
+  const std::string zero = Packaged(folder_ + "zero.exe", "", 0);
+  EXPECT_FALSE(player.OpenMovie(zero));
+  EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
+  EXPECT_TRUE(fs::exists(player.TempDir + "temp.ekcab"));
+  EXPECT_EQ(fs::file_size(player.TempDir + "temp.ekcab"), 0u);
+
+  // A trailer past the file's start, a negative one, and a file shorter than a trailer are refused before any copy.
+  for (const auto& [file, trailer] : {std::pair{"past.exe", int64_t{100000}}, std::pair{"negative.exe", int64_t{0xFFFFFFF0}}}) {
+    fs::remove(player.TempDir + "temp.ekcab");
+    MessageBoxRecorder::boxes.clear();
+    EXPECT_FALSE(player.OpenMovie(Packaged(folder_ + file, "cab", trailer)));
+    EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
+    EXPECT_FALSE(fs::exists(player.TempDir + "temp.ekcab"));
+  }
+  WriteFile(folder_ + "tiny.exe", "MZ");
+  MessageBoxRecorder::boxes.clear();
+  EXPECT_FALSE(player.OpenMovie(folder_ + "tiny.exe"));
+  EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
+}
+
+TEST_F(Opening, CabinetWithoutTheMovieOpensNothingAndShowsNothing) {
+  WriteFile(folder_ + "other.txt", "x");
+  MakeCabinet(folder_, folder_ + "other.ekcab", {"other.txt"}, true);
+  EXPECT_FALSE(player.OpenMovie(folder_ + "other.ekcab"));
+  EXPECT_TRUE(MessageBoxRecorder::boxes.empty());
+  EXPECT_FALSE(player.Loaded);
+  EXPECT_FALSE(player.OpenMovie(folder_ + "missing.ekcab"));
+  EXPECT_TRUE(MessageBoxRecorder::boxes.empty());
+}
+
+TEST_F(Opening, TempMovieFileThatCannotBeRemovedShowsMessageOne) {
+  fs::create_directories(player.TempMovieFile + "/inside");
+  const std::string cab = MovieCabinet(folder_, "m.ekcab", MovieBytes(movie_));
+  EXPECT_FALSE(player.OpenMovie(cab));
+  ASSERT_EQ(MessageBoxRecorder::boxes.size(), 1u);
+  EXPECT_EQ(MessageBoxRecorder::boxes[0].text,
+            "Файл " + player.TempMovieFile + " занят другим приложением или содержит атрибут \"только для чтения\".");
+  EXPECT_FALSE(player.Loaded);
+  fs::remove_all(player.TempMovieFile);
+}
+
+TEST_F(Opening, PackagedMovieHeldByAnotherProgramOpensWhenReleased) {
+  const std::string cabinet = ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_)));
+  const std::string exe = Packaged(folder_ + "held.exe", cabinet);
+  player.PackageRetry = std::chrono::milliseconds(5000);
+  const int fd = ::open(exe.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(fd, LOCK_SH), 0);
+  std::thread release([fd] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::close(fd);
+  });
+  EXPECT_TRUE(player.OpenMovie(exe));
+  release.join();
+
+  // Held for longer than the retry: message three, nothing extracted.
+  player.PackageRetry = std::chrono::milliseconds(100);
+  const int held = ::open(exe.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_SH), 0);
+  MessageBoxRecorder::boxes.clear();
+  EXPECT_FALSE(player.OpenMovie(exe));
+  EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
+  ::close(held);
+}
+
+TEST_F(Opening, DialogCancelKeepsALoadedMovieAndRetriesAFailedOne) {
+  const std::string cab = MovieCabinet(folder_, "m.ekcab", MovieBytes(movie_));
+  int asked = 0;
+  std::optional<std::string> answer = cab;
+  player.OpenDialog = [&](const std::string&) {
+    ++asked;
+    return answer;
+  };
+  player.ALoadFromFileExecute();
+  EXPECT_TRUE(player.Loaded);
+  EXPECT_EQ(player.pnlPath->text(), QStringLiteral("m.ekcab"));
+  answer.reset();
+  player.ALoadFromFileExecute();
+  EXPECT_TRUE(player.Loaded);
+  EXPECT_EQ(player.SegmentList.size(), 2u);
+  EXPECT_EQ(asked, 2);
+
+  // A failed opening is tried again on cancel; the file name is never lost.
+  const std::string bare = folder_ + "bare.~ekflm";
+  WriteFile(bare, MovieBytes(movie_));
+  answer = bare;
+  player.ALoadFromFileExecute();
+  EXPECT_FALSE(player.Loaded);
+  EXPECT_EQ(player.GetFileName(), bare);
+  answer.reset();
+  MessageBoxRecorder::boxes.clear();
+  player.ALoadFromFileExecute();
+  EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
+  EXPECT_EQ(player.GetFileName(), bare);
+}
+
+TEST_F(Opening, MovieWithoutSegmentsLoadsButDoesNotPlay) {
+  const std::string cab = MovieCabinet(folder_, "empty.ekcab", MovieBytes({}));
+  ASSERT_TRUE(player.OpenMovie(cab));
+  EXPECT_TRUE(player.Loaded);
+  EXPECT_EQ(player.CurSegment, -1);
+  EXPECT_EQ(player.pbrProgress->maximum(), 0);
+  player.APlayExecute();
+  EXPECT_EQ(player.PlayState, playstate::Stopped);
+}
+
+TEST_F(Opening, MovieNamedAtStartPlaysAtOnceAndItsErrorsEndTheProgram) {
+  const std::string exe = Packaged(folder_ + "DEMO.EXE", ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_))));
+  EXPECT_EQ(OpenMovieAtStart(player, {"\"" + exe + "\""}), std::nullopt);
+  EXPECT_EQ(player.PlayState, playstate::Playing);
+  EXPECT_EQ(player.CurSegment, 0);
+  EXPECT_EQ(player.FrameIndex, 0);
+  EXPECT_EQ(player.pnlPath->text(), QStringLiteral("Часть 1"));
+  player.AStopExecute();
+
+  std::string movie = MovieBytes(movie_);
+  movie.resize(movie.size() - 10);
+  const std::string damaged = MovieCabinet(folder_, "damaged.ekcab", movie);
+  EXPECT_EQ(OpenMovieAtStart(player, {damaged}), 1);
+  ASSERT_EQ(MessageBoxRecorder::boxes.size(), 1u);
+  EXPECT_EQ(MessageBoxRecorder::boxes[0].caption, "Error");
+  EXPECT_EQ(OpenMovieAtStart(player, {folder_ + "no", "such.ekcab"}), std::nullopt);
+  EXPECT_EQ(player.pnlPath->text(), QStringLiteral("no such.ekcab"));
+}
+
+TEST_F(Opening, DamagedMovieRaisesItsMessageAndHidesTheNotice) {
+  std::string movie = MovieBytes(movie_);
+  movie.resize(movie.size() - 10);
+  const std::string cab = MovieCabinet(folder_, "damaged.ekcab", movie);
+  player.SetFileName(cab);
+  try {
+    player.OpenMovie(cab);
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("segment 2: frame stream"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(player.lblLoading->isVisible());
+  EXPECT_FALSE(player.Loaded);
+  EXPECT_EQ(player.GetFileName(), cab);
+}
+
+}  // namespace
