@@ -7,7 +7,8 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libjpeg62-turbo-dev libmspack-dev
   googletest libgtest-dev libbenchmark-dev
-  gcab cabextract xvfb xauth x11-apps netpbm
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libpng-dev ffmpeg
+  gcab cabextract xvfb xauth x11-apps netpbm python3
 )
 
 missing=()

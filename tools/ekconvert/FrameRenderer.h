@@ -1,0 +1,30 @@
+// Plays a movie's segments frame by frame through the player's own frame
+// step and hands each composed picture on as 8-bit RGB.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "MoviePlayback.h"
+
+struct TRenderedFrame {
+  int segment = 0;  // from 0
+  int frame = 0;    // from 0
+  int width = 0;
+  int height = 0;
+  const std::vector<uint8_t>* rgb = nullptr;  // 3 bytes a pixel, rows without padding
+};
+
+struct TRenderOptions {
+  std::optional<int> segment;  // from 0; all segments when none
+  bool cursor = true;
+};
+
+// Throws platform::Exception naming the segment for what can't be played.
+void RenderFrames(TMoviePlayback& playback, const TRenderOptions& options,
+                  const std::function<void(const TRenderedFrame&)>& onFrame);
+
+// Frames per second a segment is converted at (10 for an unknown rate).
+int ConversionRate(const SegInfo& segment);

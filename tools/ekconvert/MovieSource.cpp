@@ -1,0 +1,58 @@
+#include "MovieSource.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+
+#include "CabSTComps.h"
+#include "Files.h"
+#include "MovieExtraction.h"
+#include "MovieReader.h"
+
+namespace {
+
+bool IsBareMovie(const std::string& path) {
+  std::string ext = platform::ExtractFileExt(path);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext == ".~ekflm";
+}
+
+const char* ExtractionFailure(TExtractResult result) {
+  switch (result) {
+    case TExtractResult::TempMovieFileBusy: return "the temporary movie file can't be removed";
+    case TExtractResult::TempCabinetNotCreated: return "the temporary cabinet can't be created";
+    default: return "not a cabinet or packaged movie that can be read";
+  }
+}
+
+}  // namespace
+
+TMovieSource::TMovieSource(const std::string& path) {
+  if (!platform::FileExists(path)) throw platform::Exception("no such file");
+  std::string movieFile = path;
+  if (!IsBareMovie(path)) {
+    std::string folder = platform::GetTempPath() + "convert-XXXXXX";
+    if (!::mkdtemp(folder.data())) throw platform::Exception("can't make a private folder under " + platform::GetTempPath());
+    folder_ = folder + "/";
+    TMovieExtraction extraction{folder_, folder_ + "MyFilm.~ekflm", std::chrono::milliseconds(15000)};
+    TSTCabReader reader;
+    std::string cabinet;
+    const TExtractResult result = extraction.Extract(path, reader, cabinet);
+    if (result != TExtractResult::Extracted) throw platform::Exception(ExtractionFailure(result));
+    movieFile = extraction.TempMovieFile;
+    if (!platform::FileExists(movieFile)) throw platform::Exception("the cabinet holds no MyFilm.~ekflm");
+  }
+  if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
+    throw platform::Exception("no memory for the frame buffer");
+  platform::TFileStream stream(movieFile, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
+  const auto table = ReadSegmentEntries(stream);
+  for (size_t i = 0; i < table.size(); ++i)
+    ReadSegmentBlock(stream, playback_.SegmentList, static_cast<int>(i) + 1);
+}
+
+TMovieSource::~TMovieSource() {
+  if (folder_.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}

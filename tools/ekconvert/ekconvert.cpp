@@ -1,0 +1,213 @@
+// ekconvert: movie info, frame export and video conversion without a display.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DurationText.h"
+#include "Exception.h"
+#include "FrameRenderer.h"
+#include "MovieSource.h"
+#include "PngWriter.h"
+#include "VideoWriter.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ekconvert info FILE [--json]\n"
+    "       ekconvert frames FILE OUTDIR [--segment N] [--no-cursor]\n"
+    "       ekconvert video FILE OUTPUT [--segment N] [--no-cursor] [--lossless]\n"
+    "       ekconvert --help | --version\n";
+
+struct Arguments {
+  std::string command;
+  std::vector<std::string> positional;
+  bool json = false;
+  bool noCursor = false;
+  bool lossless = false;
+  std::optional<int> segment;  // from 1 as given
+};
+
+// Wrong usage: the message and exit status 2.
+struct UsageError {
+  std::string message;
+};
+
+Arguments Parse(int argc, char** argv) {
+  Arguments a;
+  if (argc < 2) throw UsageError{"no command"};
+  a.command = argv[1];
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--json" && a.command == "info") {
+      a.json = true;
+    } else if (arg == "--no-cursor" && a.command != "info") {
+      a.noCursor = true;
+    } else if (arg == "--lossless" && a.command == "video") {
+      a.lossless = true;
+    } else if (arg == "--segment" && a.command != "info" && i + 1 < argc) {
+      const std::string n = argv[++i];
+      if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 6 || std::stoi(n) < 1)
+        throw UsageError{"--segment takes a segment number from 1"};
+      a.segment = std::stoi(n);
+    } else if (arg.rfind("--", 0) == 0) {
+      throw UsageError{"unknown option " + arg};
+    } else {
+      a.positional.push_back(arg);
+    }
+  }
+  const size_t wanted = a.command == "info" ? 1 : 2;
+  if ((a.command != "info" && a.command != "frames" && a.command != "video") || a.positional.size() != wanted)
+    throw UsageError{"wrong arguments for " + a.command};
+  if (a.command == "video" && !TVideoWriter::KnownExtension(a.positional[1]))
+    throw UsageError{"the output must end in .mp4, .mkv, .webm or .gif"};
+  if (a.lossless && !TVideoWriter::LosslessExtension(a.positional[1]))
+    throw UsageError{"--lossless needs an .mkv or .mp4 output"};
+  return a;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c);
+      out += escape;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+void Info(TMoviePlayback& playback, const std::string& file, bool json) {
+  int64_t total = 0;
+  std::string segments;
+  for (size_t i = 0; i < playback.SegmentList.size(); ++i) {
+    const SegInfo& s = *playback.SegmentList[i];
+    total += s.FrameCount;
+    const std::string duration = DurationText(s.FrameCount, s.FrameRate);
+    if (json) {
+      segments += std::string(i ? ", " : "") + "{\"number\": " + std::to_string(i + 1) +
+                  ", \"name\": " + JsonString(s.Name.Utf8()) + ", \"frames\": " + std::to_string(s.FrameCount) +
+                  ", \"fps\": " + std::to_string(s.FrameRate) + ", \"duration\": " + JsonString(duration) +
+                  ", \"width\": " + std::to_string(s.Width) + ", \"height\": " + std::to_string(s.Height) +
+                  ", \"bpp\": " + std::to_string(s.BitsPerPixel) +
+                  ", \"shapes\": " + std::to_string(s.CursorList->Count()) + "}";
+    } else {
+      std::printf("%zu\t%s\t%d frames\t%u fps\t%s\t%d x %d\t%u bpp\n", i + 1, s.Name.Utf8().c_str(), s.FrameCount,
+                  s.FrameRate, duration.c_str(), s.Width, s.Height, s.BitsPerPixel);
+    }
+  }
+  if (json)
+    std::printf("{\"file\": %s, \"segments\": [%s], \"total_frames\": %lld}\n", JsonString(file).c_str(),
+                segments.c_str(), static_cast<long long>(total));
+}
+
+class Progress {
+ public:
+  explicit Progress(int64_t total) : total_(total), shown_(::isatty(2) && total > 0) {}
+  ~Progress() {
+    if (shown_) std::fprintf(stderr, "\n");
+  }
+  void Step() {
+    if (shown_ && (++done_ % 25 == 0 || done_ == total_))
+      std::fprintf(stderr, "\rekconvert: %lld of %lld frames", static_cast<long long>(done_),
+                   static_cast<long long>(total_));
+  }
+
+ private:
+  int64_t total_, done_ = 0;
+  bool shown_;
+};
+
+int64_t FramesToRender(const TMoviePlayback& playback, const TRenderOptions& options) {
+  int64_t total = 0;
+  for (size_t i = 0; i < playback.SegmentList.size(); ++i)
+    if (!options.segment || *options.segment == static_cast<int>(i)) total += playback.SegmentList[i]->FrameCount;
+  return total;
+}
+
+void Frames(TMoviePlayback& playback, const std::string& folder, const TRenderOptions& options) {
+  std::filesystem::create_directories(folder);
+  Progress progress(FramesToRender(playback, options));
+  RenderFrames(playback, options, [&](const TRenderedFrame& f) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%03d-%06d.png", f.segment + 1, f.frame + 1);
+    if (!WritePng(folder + name, f.width, f.height, *f.rgb, 1))
+      throw platform::Exception("can't write " + folder + name);
+    progress.Step();
+  });
+}
+
+void Video(TMoviePlayback& playback, const std::string& output, const TRenderOptions& options, bool lossless) {
+  int width = 0, height = 0;
+  double start = 0;
+  std::vector<TChapter> chapters;
+  std::vector<double> segmentStart(playback.SegmentList.size(), 0);
+  for (size_t i = 0; i < playback.SegmentList.size(); ++i) {
+    if (options.segment && *options.segment != static_cast<int>(i)) continue;
+    const SegInfo& s = *playback.SegmentList[i];
+    width = std::max(width, s.Width);
+    height = std::max(height, s.Height);
+    segmentStart[i] = start;
+    const double length = static_cast<double>(s.FrameCount) / ConversionRate(s);
+    chapters.push_back({start, start + length, s.Name.Utf8()});
+    start += length;
+  }
+  if (width <= 0 || height <= 0) throw platform::Exception("the movie has no frames to convert");
+  TVideoWriter writer(output, width, height, lossless, chapters);
+  Progress progress(FramesToRender(playback, options));
+  RenderFrames(playback, options, [&](const TRenderedFrame& f) {
+    const double rate = ConversionRate(*playback.SegmentList[static_cast<size_t>(f.segment)]);
+    writer.WriteFrame(*f.rgb, f.width, f.height, segmentStart[static_cast<size_t>(f.segment)] + f.frame / rate,
+                      1.0 / rate);
+    progress.Step();
+  });
+  writer.Finish();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::printf("%s", kUsage);
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("ekconvert 1.4\n");
+    return 0;
+  }
+  Arguments a;
+  try {
+    a = Parse(argc, argv);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "ekconvert: %s\n%s", e.message.c_str(), kUsage);
+    return 2;
+  }
+  const std::string& file = a.positional[0];
+  try {
+    TMovieSource source(file);
+    TMoviePlayback& playback = source.Playback();
+    TRenderOptions options;
+    options.cursor = !a.noCursor;
+    if (a.segment) {
+      if (*a.segment > static_cast<int>(playback.SegmentList.size()))
+        throw platform::Exception("there is no segment " + std::to_string(*a.segment));
+      options.segment = *a.segment - 1;
+    }
+    if (a.command == "info") Info(playback, file, a.json);
+    if (a.command == "frames") Frames(playback, a.positional[1], options);
+    if (a.command == "video") Video(playback, a.positional[1], options, a.lossless);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
+    return 1;
+  }
+  return 0;
+}
