@@ -34,8 +34,8 @@ TMovieSource::TMovieSource(const std::string& path) {
   if (!IsBareMovie(path)) {
     std::string folder = platform::GetTempPath() + "convert-XXXXXX";
     if (!::mkdtemp(folder.data())) throw platform::Exception("can't make a private folder under " + platform::GetTempPath());
-    folder_ = folder + "/";
-    TMovieExtraction extraction{folder_, folder_ + "MyFilm.~ekflm", std::chrono::milliseconds(15000)};
+    folder_.path = folder + "/";
+    TMovieExtraction extraction{folder_.path, folder_.path + "MyFilm.~ekflm", std::chrono::milliseconds(15000)};
     TSTCabReader reader;
     std::string cabinet;
     const TExtractResult result = extraction.Extract(path, reader, cabinet);
@@ -51,8 +51,10 @@ TMovieSource::TMovieSource(const std::string& path) {
     ReadSegmentBlock(stream, playback_.SegmentList, static_cast<int>(i) + 1);
 }
 
-TMovieSource::~TMovieSource() {
-  if (folder_.empty()) return;
+TMovieSource::~TMovieSource() = default;
+
+TMovieSource::TPrivateFolder::~TPrivateFolder() {
+  if (path.empty()) return;
   std::error_code ignored;
-  std::filesystem::remove_all(folder_, ignored);
+  std::filesystem::remove_all(path, ignored);
 }

@@ -18,6 +18,12 @@ class TMovieSource {
   TMoviePlayback& Playback() { return playback_; }
 
  private:
-  std::string folder_;
+  // Removed with everything in it when the source goes, also when opening fails.
+  struct TPrivateFolder {
+    std::string path;
+    ~TPrivateFolder();
+  };
+
+  TPrivateFolder folder_;
   TMoviePlayback playback_;
 };

@@ -1,0 +1,288 @@
+// ekconvert as scripts use it: the real program on movies from the writer.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "CabinetFixtures.h"
+#include "Files.h"
+#include "MovieWriter.h"
+#include "PlaybackFixtures.h"
+
+namespace fs = std::filesystem;
+namespace mw = moviewriter;
+using namespace fixtures;
+
+namespace {
+
+struct ConvertRun {
+  int status = -1;  // exit status, or -1 after a signal
+  std::string out, err;
+};
+
+ConvertRun Convert(const std::string& arguments) {
+  static int counter = 0;
+  const std::string errFile = testing::TempDir() + "ekconvert-err-" + std::to_string(::getpid()) + "-" +
+                              std::to_string(counter++);
+  std::FILE* pipe = ::popen((BuildFolder() + "player/ekconvert " + arguments + " 2>" + errFile).c_str(), "r");
+  ConvertRun run;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadFile(errFile);
+  fs::remove(errFile);
+  return run;
+}
+
+struct Rgb {
+  int width = 0, height = 0;
+  std::vector<uint8_t> pixels;
+};
+
+Rgb ReadPng(const std::string& path) {
+  Rgb image;
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return image;
+  EXPECT_EQ(png.format & PNG_FORMAT_FLAG_ALPHA, 0u) << path;
+  png.format = PNG_FORMAT_RGB;
+  image.width = static_cast<int>(png.width);
+  image.height = static_cast<int>(png.height);
+  image.pixels.resize(PNG_IMAGE_SIZE(png));
+  png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr);
+  return image;
+}
+
+// The expected picture of a frame as RGB, through the palette for 8 bits.
+std::vector<uint8_t> ExpectedRgb(const mw::Segment& segment, int frame, std::array<uint32_t, 256>& palette,
+                                 int paddedWidth = 0, int paddedHeight = 0) {
+  const mw::PaletteChange& change = segment.frames[static_cast<size_t>(frame)].palette;
+  for (size_t i = 0; i < change.colours.size(); ++i) palette[change.first + i] = change.colours[i];
+  const mw::Picture picture = ExpectedPicture(segment, frame);
+  const int w = std::max(paddedWidth, picture.width), h = std::max(paddedHeight, picture.height);
+  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3, 0);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const uint32_t c = segment.bitsPerPixel == 8 ? palette[picture.at(x, y)] : picture.at(x, y);
+      uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+      p[0] = static_cast<uint8_t>(c >> 16);
+      p[1] = static_cast<uint8_t>(c >> 8);
+      p[2] = static_cast<uint8_t>(c);
+    }
+  return rgb;
+}
+
+mw::Segment Segment(const std::string& name, int width, int height, uint8_t depth, int frames, uint8_t rate) {
+  mw::Segment s;
+  s.name = name;
+  s.width = width;
+  s.height = height;
+  s.bitsPerPixel = depth;
+  s.frameRate = rate;
+  s.shapes = {mw::ArrowShape()};
+  if (depth != 8) s.shapes.push_back(mw::ColourArrowShape());
+  const int positions[][2] = {{-3, 2}, {width - 2, 3}, {2, -4}, {3, height - 1}, {65492, 2}, {4, 4}};
+  for (int f = 0; f < frames; ++f) {
+    mw::Frame frame{Pattern(width, height, depth, f), {}, {}};
+    frame.cursor = {static_cast<uint16_t>(f % s.shapes.size()), static_cast<uint16_t>(positions[f % 6][0] & 0xFFFF),
+                    static_cast<uint16_t>(positions[f % 6][1] & 0xFFFF)};
+    if (depth == 8 && f == 0) frame.palette = {250, {0x102030, 0x203040, 0x304050, 0x405060, 0x506070, 0xFFFFFF}};
+    if (depth == 8 && f == 2) frame.palette = {1, {0xABCDEF, 0x123456, 0x777777}};
+    s.frames.push_back(std::move(frame));
+  }
+  return s;
+}
+
+std::vector<mw::Segment> Movie() {
+  std::vector<mw::Segment> movie{Segment("Первый", 13, 7, 32, 5, 5), Segment("Второй", 10, 9, 24, 4, 3),
+                                 Segment("Палитра", 13, 5, 8, 4, 0)};
+  movie[1].cursorRecords = 2;
+  return movie;
+}
+
+std::string WriteBareMovie(const std::string& folder, const std::vector<mw::Segment>& movie) {
+  const auto bytes = mw::WriteMovie(movie).bytes;
+  WriteFile(folder + "MyFilm.~ekflm", std::string(bytes.begin(), bytes.end()));
+  return folder + "MyFilm.~ekflm";
+}
+
+class Converter : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = FreshFolder(std::string("convert-") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    movie_ = Movie();
+    // The converter's private folders go below a folder of this test's own.
+    fs::create_directories(folder_ + "tmp");
+    ::setenv("TMPDIR", (folder_ + "tmp").c_str(), 1);
+  }
+
+  // Every wrapping of the same movie.
+  std::vector<std::string> Wrappings() {
+    const std::string bare = WriteBareMovie(folder_, movie_);
+    MakeCabinet(folder_, folder_ + "movie.ekcab", {"MyFilm.~ekflm"}, true);
+    const std::string cabinet = ReadFile(folder_ + "movie.ekcab");
+    WriteFile(folder_ + "DEMO.EXE", "MZ stub" + cabinet + std::string{static_cast<char>(cabinet.size()),
+              static_cast<char>(cabinet.size() >> 8), static_cast<char>(cabinet.size() >> 16), 0});
+    const std::string set = MakeCabinetSet(folder_, "set", "MyFilm.~ekflm", ReadFile(bare), 1);
+    return {bare, folder_ + "movie.ekcab", folder_ + "DEMO.EXE", set};
+  }
+
+  void ExpectFrames(const std::string& out, bool cursor) {
+    for (size_t s = 0; s < movie_.size(); ++s) {
+      std::array<uint32_t, 256> palette{};
+      mw::Segment segment = movie_[s];
+      if (!cursor) segment.shapes.clear();
+      for (size_t f = 0; f < segment.frames.size(); ++f) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%03zu-%06zu.png", s + 1, f + 1);
+        const Rgb png = ReadPng(out + name);
+        ASSERT_EQ(png.width, segment.width) << name;
+        ASSERT_EQ(png.pixels, ExpectedRgb(segment, static_cast<int>(f), palette)) << out << name;
+      }
+    }
+  }
+
+  std::string folder_;
+  std::vector<mw::Segment> movie_;
+};
+
+TEST_F(Converter, FramesOfEveryWrappingAreTheSourcePicturesWithTheirCursors) {
+  WriteFile(folder_ + "junk.ekcab", "not a cabinet");
+  int n = 0;
+  for (const std::string& file : Wrappings()) {
+    const std::string out = folder_ + "frames" + std::to_string(n++) + "/";
+    const ConvertRun run = Convert("frames '" + file + "' '" + out + "'");
+    ASSERT_EQ(run.status, 0) << file << run.err;
+    ExpectFrames(out, true);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 13);
+  }
+  const ConvertRun run = Convert("frames '" + folder_ + "MyFilm.~ekflm' '" + folder_ + "plain/' --no-cursor");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ExpectFrames(folder_ + "plain/", false);
+  // Each run's private folder is gone again.
+  EXPECT_EQ(Convert("info '" + folder_ + "junk.ekcab'").status, 1);
+  for (const auto& entry : fs::directory_iterator(platform::GetTempPath()))
+    EXPECT_EQ(entry.path().filename().string().rfind("convert-", 0), std::string::npos) << entry.path();
+}
+
+TEST_F(Converter, InfoAsTextAndJson) {
+  for (const std::string& file : Wrappings()) {
+    const ConvertRun json = Convert("info '" + file + "' --json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    WriteFile(folder_ + "info.json", json.out);
+    const std::string check =
+        "python3 -c \"import json,sys; d=json.load(open(sys.argv[1])); s=d['segments'];"
+        "assert d['total_frames']==13 and len(s)==3;"
+        "assert s[0]=={'number':1,'name':'Первый','frames':5,'fps':5,'duration':'00:00:01.000','width':13,'height':7,'bpp':32,'shapes':2};"
+        "assert s[2]['duration']=='' and s[2]['bpp']==8 and s[1]['duration']=='00:00:01.333'\" '" +
+        folder_ + "info.json'";
+    EXPECT_EQ(std::system(check.c_str()), 0) << json.out;
+  }
+  const ConvertRun text = Convert("info '" + WriteBareMovie(folder_, movie_) + "'");
+  EXPECT_EQ(text.out.substr(0, text.out.find('\n')), "1\tПервый\t5 frames\t5 fps\t00:00:01.000\t13 x 7\t32 bpp");
+}
+
+std::string Probe(const std::string& arguments) {
+  std::FILE* pipe = ::popen(("ffprobe -v error " + arguments).c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  ::pclose(pipe);
+  return out;
+}
+
+TEST_F(Converter, VideoHasEveryFrameChaptersAndEvenSize) {
+  const std::string bare = WriteBareMovie(folder_, movie_);
+  for (const char* ext : {".mp4", ".mkv", ".webm", ".gif"}) {
+    const std::string out = folder_ + "movie" + ext;
+    const ConvertRun run = Convert("video '" + bare + "' '" + out + "'");
+    ASSERT_EQ(run.status, 0) << ext << run.err;
+    EXPECT_EQ(Probe("-count_frames -select_streams v:0 -show_entries stream=nb_read_frames,width,height -of csv=p=0 '" +
+                    out + "'"),
+              "14,10,13\n")
+        << ext;
+    if (std::string(ext) == ".mp4" || std::string(ext) == ".mkv") {
+      // Segments follow each other at their own rates: 5 at 5, 4 at 3, 4 at 10 frames a second.
+      EXPECT_EQ(Probe("-show_entries chapter=start_time,end_time:chapter_tags=title -of csv=p=0 '" + out + "'"),
+                "0.000000,1.000000,Первый\n1.000000,2.333000,Второй\n2.333000,2.733000,Палитра\n")
+          << ext;
+    }
+  }
+  const ConvertRun one = Convert("video '" + bare + "' '" + folder_ + "one.mkv' --segment 2");
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(Probe("-count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + folder_ + "one.mkv'"), "4\n");
+}
+
+TEST_F(Converter, LosslessDecodesBackToTheExactFrames) {
+  const std::string bare = WriteBareMovie(folder_, movie_);
+  for (const char* ext : {".mkv", ".mp4"}) {
+    const std::string out = folder_ + "lossless" + ext;
+    const ConvertRun run = Convert("video '" + bare + "' '" + out + "' --lossless");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string raw = folder_ + "raw.rgb";
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -i '" + out + "' -vsync passthrough -f rawvideo -pix_fmt rgb24 '" + raw + "'").c_str()), 0);
+    const std::string decoded = ReadFile(raw);
+    std::string expected;
+    for (const mw::Segment& segment : movie_) {
+      std::array<uint32_t, 256> palette{};
+      for (size_t f = 0; f < segment.frames.size(); ++f) {
+        const auto rgb = ExpectedRgb(segment, static_cast<int>(f), palette, 14, 10);
+        // Smaller segments sit at the top left of the padded picture.
+        std::vector<uint8_t> padded(14 * 10 * 3, 0);
+        const int w = segment.width, h = segment.height;
+        for (int y = 0; y < h; ++y)
+          std::copy(rgb.begin() + y * std::max(14, w) * 3, rgb.begin() + y * std::max(14, w) * 3 + w * 3,
+                    padded.begin() + y * 14 * 3);
+        expected.append(padded.begin(), padded.end());
+      }
+    }
+    EXPECT_TRUE(decoded == expected) << ext << ": " << decoded.size() << " bytes decoded, " << expected.size()
+                                     << " expected";
+  }
+}
+
+TEST_F(Converter, DamagedMoviesAndWrongUsage) {
+  auto bytes = mw::WriteMovie(movie_).bytes;
+  bytes.resize(bytes.size() - 7);
+  WriteFile(folder_ + "cut.~ekflm", std::string(bytes.begin(), bytes.end()));
+  const ConvertRun cut = Convert("frames '" + folder_ + "cut.~ekflm' '" + folder_ + "out'");
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_EQ(cut.err.rfind("ekconvert: ", 0), 0u);
+  EXPECT_NE(cut.err.find("segment 3: palette stream"), std::string::npos) << cut.err;
+
+  std::vector<mw::Segment> deep = movie_;
+  deep[0].bitsPerPixel = 16;
+  WriteBareMovie(folder_, deep);
+  const ConvertRun depth = Convert("video '" + folder_ + "MyFilm.~ekflm' '" + folder_ + "d.mkv'");
+  EXPECT_EQ(depth.status, 1);
+  EXPECT_NE(depth.err.find("segment 1: unsupported colour depth of 16 bits per pixel"), std::string::npos) << depth.err;
+
+  WriteFile(folder_ + "junk.ekcab", "not a cabinet");
+  EXPECT_EQ(Convert("info '" + folder_ + "junk.ekcab'").status, 1);
+  EXPECT_EQ(Convert("info '" + folder_ + "missing.ekcab'").status, 1);
+  EXPECT_EQ(Convert("").status, 2);
+  EXPECT_EQ(Convert("video a.ekcab out.avi").status, 2);
+  EXPECT_EQ(Convert("video a.ekcab out.gif --lossless").status, 2);
+  EXPECT_EQ(Convert("frames a.ekcab out --segment 0").status, 2);
+  EXPECT_EQ(Convert("--version").status, 0);
+}
+
+TEST_F(Converter, ConversionsRunInParallel) {
+  Wrappings();
+  ConvertRun first, second;
+  std::thread a([&] { first = Convert("video '" + folder_ + "movie.ekcab' '" + folder_ + "a.mkv'"); });
+  std::thread b([&] { second = Convert("frames '" + folder_ + "DEMO.EXE' '" + folder_ + "b'"); });
+  a.join();
+  b.join();
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(second.status, 0) << second.err;
+}
+
+}  // namespace
