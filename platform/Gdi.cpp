@@ -196,6 +196,19 @@ bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src,
     }
     return true;
   }
+  if (src.GetKind() == Bitmap::Kind::Monochrome && dst.BitsPerPixel() == 32) {
+    // A cursor's masks: 1 bits white, 0 bits black, straight onto a 32-bit picture.
+    for (int row = 0; row < height; ++row) {
+      const uint8_t* bits = src.Row(srcY + row);
+      uint32_t* out = reinterpret_cast<uint32_t*>(dst.Row(y + row)) + x;
+      for (int col = 0; col < width; ++col) {
+        const int sx = srcX + col;
+        const uint32_t value = (bits[sx >> 3] >> (7 - (sx & 7))) & 1 ? 0xFFFFFF : 0;
+        out[col] = Combine(rop, value, out[col]);
+      }
+    }
+    return true;
+  }
   Rgb lastColor = 0;
   uint32_t lastValue = dst.NativeValue(lastColor);
   for (int row = 0; row < height; ++row) {

@@ -1,0 +1,16 @@
+// Movies for the benchmarks, made frame by frame with the movie writer's
+// encoder so that no more than two pictures are held at a time.
+#pragma once
+
+#include <memory>
+
+#include "MoviePlayback.h"
+
+enum class TScreencast {
+  Typical,     // a desktop with typing, a blinking caret, a dragged dialog, the moving cursor, two switches
+  FullChange,  // every pixel changes every frame, in long runs
+  WorstCase,   // every pixel changes every frame, every run one pixel
+};
+
+// A segment of `frames` frames of the kind, ready to be played.
+std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height, int depth, int frames);
