@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEK_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$(nproc)" --target ek_frame_step_bench >/dev/null
+cmake --build build-bench -j "$(nproc)" --target ek_frame_step_bench ek_pipeline_bench >/dev/null
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT
 build-bench/bench/ek_frame_step_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
@@ -28,3 +28,4 @@ for name, value in times.items():
         line += f", {per_run:.2f} ns per run"
     print(line)
 PY
+build-bench/bench/ek_pipeline_bench build-bench

@@ -1,0 +1,200 @@
+// Loading, extraction, conversion, start to first frame and memory, each
+// against a baseline measured in the same run. Prints one line per figure.
+#include <QApplication>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "CabIntf.h"
+#include "CabSTComps.h"
+#include "MovieReader.h"
+#include "MovieWriter.h"
+#include "ScreencastMovies.h"
+#include "StartUp.h"
+#include "ekLensaPlayerImpl1.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double MedianSeconds(int runs, const std::function<void()>& work) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+void Run(const std::string& command) {
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "failed: %s\n", command.c_str());
+    std::exit(1);
+  }
+}
+
+void Figure(const char* name, double value, const char* unit, const char* baselineName, double baseline) {
+  std::printf("%s: %.3f %s (baseline: %s %.3f %s, ratio %.3f)\n", name, value, unit, baselineName, baseline, unit,
+              value / baseline);
+  std::fflush(stdout);
+}
+
+// A movie file of segments of the given kind, written straight from memory.
+void WriteMovie(const std::string& path, TScreencast kind, int width, int height, int frames, int segments) {
+  std::ofstream out(path, std::ios::binary);
+  const auto put32 = [&](int32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+  put32(segments);
+  std::vector<std::unique_ptr<SegInfo>> made;
+  for (int s = 0; s < segments; ++s) made.push_back(MakeScreencast(kind, width, height, 32, frames));
+  for (const auto& segment : made) {
+    char name[256] = {};
+    out.write(name, 256);
+    put32(segment->FrameCount);
+    out.put(static_cast<char>(segment->FrameRate));
+  }
+  const std::vector<uint8_t> shape = [] {
+    moviewriter::Segment holder;
+    holder.name = "x";
+    holder.width = holder.height = 1;
+    holder.shapes = {moviewriter::ArrowShape()};
+    const moviewriter::Movie m = moviewriter::WriteMovie({holder});
+    const moviewriter::Field& f = m.Find(1, "cursor shape");
+    return std::vector<uint8_t>(m.bytes.begin() + f.offset, m.bytes.begin() + f.offset + f.size);
+  }();
+  for (const auto& segment : made) {
+    put32(1);
+    out.write(reinterpret_cast<const char*>(shape.data()), static_cast<std::streamsize>(shape.size()));
+    put32(segment->SegStreamSize);
+    put32(segment->CursStreamSize);
+    put32(segment->Width);
+    put32(segment->Height);
+    out.put(32);
+    put32(segment->FrameCount);
+    out.put(static_cast<char>(segment->FrameRate));
+    char name[256] = {};
+    out.write(name, 256);
+    out.write(reinterpret_cast<const char*>(segment->CursStream->Memory()), segment->CursStreamSize);
+    out.write(reinterpret_cast<const char*>(segment->SegStream->Memory()), segment->SegStreamSize);
+  }
+}
+
+void LoadMovie(const std::string& path, TMoviePlayback& playback) {
+  platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
+  const auto table = ReadSegmentEntries(stream);
+  for (size_t i = 0; i < table.size(); ++i) ReadSegmentBlock(stream, playback.SegmentList, static_cast<int>(i) + 1);
+}
+
+void ReadWhole(const std::string& path) {
+  platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
+  const int64_t size = stream.Size();
+  const std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<size_t>(size)]);
+  stream.ReadBuffer(bytes.get(), size);
+}
+
+// Peak resident size of a child that loads the movie and plays every frame.
+double PeakResidentMiB(const std::string& path) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TMoviePlayback playback;
+    playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize);
+    LoadMovie(path, playback);
+    for (size_t s = 0; s < playback.SegmentList.size(); ++s) {
+      playback.CurSegment = static_cast<int32_t>(s);
+      playback.SetCurSegment();
+      do playback.ComposePicture();
+      while (playback.NextFrame() == result::AllRight);
+    }
+    std::_Exit(0);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  return usage.ru_maxrss / 1024.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  const std::string build = argc > 1 ? argv[1] : "build-bench";
+  const std::string dir = fs::temp_directory_path().string() + "/ek-bench-" + std::to_string(::getpid()) + "/";
+  fs::create_directories(dir + "content");
+  cabintf::SetLibraryFolders({build + "/player/"});
+
+  // About 200 MB in four segments of full-change 1080p frames.
+  const std::string movie = dir + "content/MyFilm.~ekflm";
+  WriteMovie(movie, TScreencast::WorstCase, 1920, 1080, 5, 4);
+  const double size = static_cast<double>(fs::file_size(movie)) / 1e6;
+  ReadWhole(movie);  // into the page cache
+  const double raw = MedianSeconds(5, [&] { ReadWhole(movie); });
+  const double load = MedianSeconds(5, [&] {
+    TMoviePlayback playback;
+    LoadMovie(movie, playback);
+  });
+  const std::string loading = "movie loading, " + std::to_string(static_cast<int>(size)) + " MB from the page cache";
+  Figure(loading.c_str(), load, "s", "reading the file into memory", raw);
+
+  Run("cd '" + dir + "content' && gcab -c -z '" + dir + "movie.ekcab' MyFilm.~ekflm");
+  const double cabextract = MedianSeconds(3, [&] {
+    fs::remove_all(dir + "out-cabextract");
+    Run("cabextract -q -d '" + dir + "out-cabextract' '" + dir + "movie.ekcab'");
+  });
+  const double reader = MedianSeconds(3, [&] {
+    fs::remove_all(dir + "out-reader");
+    fs::create_directories(dir + "out-reader");
+    TSTCabReader cab;
+    cab.ExtractFiles(dir + "movie.ekcab", dir + "out-reader/");
+  });
+  Figure("cabinet extraction", reader, "s", "cabextract", cabextract);
+
+  const double peak = PeakResidentMiB(movie);
+  const double limit = size / 1.048576 + 64 + 3 * (1920.0 * 1080 * 4 / 1048576) + 60;
+  std::printf("peak resident size playing a %.0f MB movie: %.1f MiB (limit %.1f MiB, ratio %.3f)\n", size, peak, limit,
+              peak / limit);
+
+  // Conversion of a 1080p screencast against ffmpeg on the same raw frames.
+  const std::string typical = dir + "typical/MyFilm.~ekflm";
+  fs::create_directories(dir + "typical");
+  WriteMovie(typical, TScreencast::Typical, 1920, 1080, 60, 1);
+  const std::string ekconvert = build + "/player/ekconvert";
+  Run(ekconvert + " video '" + typical + "' '" + dir + "lossless.mkv' --lossless");
+  Run("ffmpeg -v error -y -i '" + dir + "lossless.mkv' -vsync passthrough -f rawvideo -pix_fmt rgb24 '" + dir +
+      "raw.rgb'");
+  const double ours = MedianSeconds(3, [&] { Run(ekconvert + " video '" + typical + "' '" + dir + "ours.mp4'"); });
+  const double ffmpeg = MedianSeconds(3, [&] {
+    Run("ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 1920x1080 -r 5 -i '" + dir +
+        "raw.rgb' -c:v libx264 -preset veryfast -crf 20 -bf 0 -pix_fmt yuv420p '" + dir + "theirs.mp4'");
+  });
+  Figure("conversion to H.264, 60 frames of 1080p", ours, "s", "ffmpeg on the raw frames", ffmpeg);
+
+  // Start to first frame, in the program's own start-up path, with a 10 MB movie.
+  fs::create_directories(dir + "start");
+  const std::string small = dir + "start/MyFilm.~ekflm";
+  WriteMovie(small, TScreencast::FullChange, 1920, 1080, 280, 1);
+  Run("cd '" + dir + "start' && gcab -c -z '" + dir + "start.ekcab' MyFilm.~ekflm");
+  const double start = MedianSeconds(3, [&] {
+    TekLensaPlayer player;
+    (void)OpenMovieAtStart(player, {dir + "start.ekcab"});
+    player.TimerTimer();
+    player.AStopExecute();
+  });
+  std::printf("start to first frame, %.1f MB movie: %.3f s (goal under 0.300 s)\n",
+              static_cast<double>(fs::file_size(small)) / 1e6, start);
+  fs::remove_all(dir);
+  return 0;
+}
