@@ -196,15 +196,20 @@ bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src,
     }
     return true;
   }
-  if (src.GetKind() == Bitmap::Kind::Monochrome && dst.BitsPerPixel() == 32) {
-    // A cursor's masks: 1 bits white, 0 bits black, straight onto a 32-bit picture.
+  if (src.GetKind() == Bitmap::Kind::Monochrome) {
+    // A cursor's masks: 1 bits white, 0 bits black, in the destination's own values.
+    const uint32_t values[2] = {dst.NativeValue(kBlack), dst.NativeValue(kWhite)};
     for (int row = 0; row < height; ++row) {
       const uint8_t* bits = src.Row(srcY + row);
-      uint32_t* out = reinterpret_cast<uint32_t*>(dst.Row(y + row)) + x;
+      uint32_t* out32 = dst.BitsPerPixel() == 32 ? reinterpret_cast<uint32_t*>(dst.Row(y + row)) + x : nullptr;
       for (int col = 0; col < width; ++col) {
         const int sx = srcX + col;
-        const uint32_t value = (bits[sx >> 3] >> (7 - (sx & 7))) & 1 ? 0xFFFFFF : 0;
-        out[col] = Combine(rop, value, out[col]);
+        const uint32_t value = values[(bits[sx >> 3] >> (7 - (sx & 7))) & 1];
+        if (out32) {
+          out32[col] = Combine(rop, value, out32[col]);
+        } else {
+          dst.SetPixelValue(x + col, y + row, Combine(rop, value, dst.PixelValue(x + col, y + row)));
+        }
       }
     }
     return true;

@@ -51,6 +51,32 @@ TFrameBounds ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pictu
   return bounds;
 }
 
+// Rows without padding lie end to end, so the runs go straight through the
+// memory: no row bookkeeping, only the end of the picture to respect.
+template <typename Pixel, int ColorBytes, int CountBytes>
+TFrameBounds ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture) {
+  constexpr int kRecordBytes = ColorBytes + CountBytes;
+  const int64_t total = int64_t{picture.Width()} * picture.Height();
+  Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
+  int64_t position = 0, first = -1, last = -1;
+  for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
+    uint32_t colour = runs[0];
+    if constexpr (ColorBytes == 3) colour |= (uint32_t{runs[1]} << 8) | (uint32_t{runs[2]} << 16);
+    uint32_t count = runs[ColorBytes];
+    if constexpr (CountBytes == 2) count |= uint32_t{runs[ColorBytes + 1]} << 8;
+    const int64_t end = std::min<int64_t>(position + count, total);
+    if (colour != 0 && end > position) {
+      if (first < 0) first = position;
+      last = end - 1;
+      const Pixel value = static_cast<Pixel>(colour);
+      for (int64_t k = position; k < end; ++k) pixels[k] ^= value;
+    }
+    position = end;
+  }
+  if (first < 0) return {};
+  return {static_cast<int>(first / picture.Width()), static_cast<int>(last / picture.Width())};
+}
+
 }  // namespace
 
 TFrameBounds ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture) {
@@ -58,10 +84,12 @@ TFrameBounds ApplyFrameRecord(const uint8_t* record, int64_t available, int dept
   if (!format || available < 8) return {};
   const int32_t declared = Int32At(record + 4);
   const int64_t runCount = std::min<int64_t>(std::max(declared, 0), (available - 8) / format->RunRecordBytes);
+  const bool unpadded = picture.Stride() == picture.Width() * picture.BitsPerPixel() / 8;
   if (depth == 8) {
     if (picture.BitsPerPixel() != 8) return {};
-    return ApplyRuns<uint8_t, 1, 1>(record + 8, runCount, picture);
+    return unpadded ? ApplyRunsUnpadded<uint8_t, 1, 1>(record + 8, runCount, picture)
+                    : ApplyRuns<uint8_t, 1, 1>(record + 8, runCount, picture);
   }
   if (picture.BitsPerPixel() != 32) return {};
-  return ApplyRuns<uint32_t, 3, 2>(record + 8, runCount, picture);
+  return ApplyRunsUnpadded<uint32_t, 3, 2>(record + 8, runCount, picture);
 }
