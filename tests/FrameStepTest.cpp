@@ -131,9 +131,10 @@ TEST(ApplyFrameRecord, RunsCrossPaddedRowsAndCountZeroWritesNothing) {
   // 10 pixels wide at 24 bits: rows of 30 bytes with 2 of padding.
   auto picture = gdi::CreateCompatibleBitmap(10, 4);
   const auto record = Record(24, {{0x0000FF, 25}, {0x00FF00, 0}, {0xFF0000, 10}, {0, 5}});
-  const TFrameBounds rows = ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 24, *picture);
-  EXPECT_EQ(rows.firstRow, 0);
-  EXPECT_EQ(rows.lastRow, 3);
+  TChangedArea changed;
+  changed.Reset(picture->ByteSize());
+  ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 24, *picture, changed);
+  EXPECT_EQ(changed.FirstByte(), 0u);
   for (int i = 0; i < 40; ++i) {
     const uint32_t expected = i < 25 ? 0x0000FF : i < 35 ? 0xFF0000 : 0;
     ASSERT_EQ(picture->PixelValue(i % 10, i / 10), expected) << i;
@@ -149,8 +150,10 @@ TEST(ApplyFrameRecord, UnchangedFrameOf769By569ChangesNothing) {
   runs.push_back({0, 44351});
   const auto record = Record(32, runs);
   ASSERT_EQ(record.size(), 43u);
-  const TFrameBounds rows = ApplyFrameRecord(record.data(), 43, 32, *picture);
-  EXPECT_GT(rows.firstRow, rows.lastRow);
+  TChangedArea changed;
+  changed.Reset(picture->ByteSize());
+  ApplyFrameRecord(record.data(), 43, 32, *picture, changed);
+  EXPECT_TRUE(changed.Empty());
   EXPECT_EQ(std::vector<uint8_t>(picture->Bits(), picture->Bits() + picture->ByteSize()), before);
 }
 
@@ -158,17 +161,22 @@ TEST(ApplyFrameRecord, StopsAtThePictureAndAtTheStream) {
   auto picture = gdi::CreateDIBSection(5, 2, 8);
   // More pixels than the picture has: the rest is dropped.
   auto record = Record(8, {{3, 255}, {4, 255}});
-  ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture);
+  TChangedArea changed;
+  changed.Reset(picture->ByteSize());
+  ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
   EXPECT_EQ(picture->PixelValue(4, 1), 3u);
   // A run count beyond the bytes given: only whole runs inside them are read.
   auto truncated = Record(8, {{1, 2}, {2, 2}, {5, 2}});
   truncated[4] = 200;
   auto fresh = gdi::CreateDIBSection(5, 2, 8);
-  ApplyFrameRecord(truncated.data(), 8 + 2 * 2 + 1, 8, *fresh);
+  ApplyFrameRecord(truncated.data(), 8 + 2 * 2 + 1, 8, *fresh, changed);
   EXPECT_EQ(fresh->PixelValue(1, 0), 1u);
   EXPECT_EQ(fresh->PixelValue(2, 0), 2u);
   EXPECT_EQ(fresh->PixelValue(4, 0), 0u);
-  EXPECT_EQ(ApplyFrameRecord(record.data(), 7, 8, *fresh).lastRow, 0);
+  TChangedArea none;
+  none.Reset(fresh->ByteSize());
+  ApplyFrameRecord(record.data(), 7, 8, *fresh, none);
+  EXPECT_TRUE(none.Empty());
 }
 
 TEST(FrameStep, PaletteRecordPastTheTableIsCut) {

@@ -161,7 +161,5 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   bool ending_ = false;
   std::map<const QToolButton*, QColor> transparentColors_;
   QImage presented_;
-  // Rows composed since the last present, which the next present copies.
-  TFrameBounds pendingRows_;
   QImage titlePicture_;
 };

@@ -9,16 +9,13 @@
 
 #include <cstdint>
 
+#include "ChangedArea.h"
 #include "Gdi.h"
-
-struct TFrameBounds {
-  // First and last row that the frame changed; empty when first > last.
-  int firstRow = 1;
-  int lastRow = 0;
-};
 
 // `record` is the frame record (length, run count, runs), of which
 // `available` bytes may be read. Runs that would read past `available` or
 // write past the picture end the frame there. `picture` is 32 bits per pixel
-// for 24- and 32-bit segments and 8 bits for 8-bit segments.
-TFrameBounds ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture);
+// for 24- and 32-bit segments and 8 bits for 8-bit segments. The bytes that
+// changed are marked in `changed`.
+void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture,
+                      TChangedArea& changed);

@@ -10,12 +10,13 @@ int32_t Int32At(const uint8_t* p) {
   return static_cast<int32_t>(p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
 }
 
-void Include(TFrameBounds& bounds, int first, int last) {
-  if (first > last) return;
-  if (bounds.firstRow > bounds.lastRow) {
-    bounds = {first, last};
-  } else {
-    bounds = {std::min(bounds.firstRow, first), std::max(bounds.lastRow, last)};
+void MarkRect(TChangedArea& changed, const gdi::Bitmap& picture, int x, int y, int w, int h) {
+  const int left = std::max(x, 0), right = std::min(x + w, picture.Width());
+  const size_t pixelBytes = static_cast<size_t>(picture.BitsPerPixel() / 8);
+  if (left >= right) return;
+  for (int row = std::max(y, 0); row < std::min(y + h, picture.Height()); ++row) {
+    const size_t at = static_cast<size_t>(row) * picture.Stride();
+    changed.Mark(at + left * pixelBytes, at + right * pixelBytes);
   }
 }
 
@@ -40,7 +41,6 @@ TResult TMoviePlayback::ComposePicture() {
   if (!CurFrame) return result::FrameIsNil;
   gdi::Bitmap* picture = ShownPicture();
   if (!picture || !hbmCursor) return result::NoText;
-  ChangedRows = {};
   if (PictureDepth == 8) {
     ReadPaletteRecord(*segment);
     gdi::SetDIBColorTable(*picture, 0, 256, ColorTable.data());
@@ -48,15 +48,12 @@ TResult TMoviePlayback::ComposePicture() {
   }
   if (CursorSaved) {
     gdi::BitBlt(*picture, CursorSaveX, CursorSaveY, CursorWidth, CursorHeight, *hbmCursor, 0, 0, gdi::Rop::SrcCopy);
-    Include(ChangedRows, std::max(CursorSaveY, 0), std::min(CursorSaveY + CursorHeight, PictureHeight) - 1);
+    MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorWidth, CursorHeight);
   }
   const int64_t offset = CurFrame - FrameBuffer.get();
-  const TFrameBounds frame = ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset),
-                                              PictureDepth, *picture);
-  Include(ChangedRows, frame.firstRow, frame.lastRow);
+  ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset), PictureDepth, *picture, Changed);
   DrawCursor();
-  if (CursorSaved)
-    Include(ChangedRows, std::max(CursorSaveY, 0), std::min(CursorSaveY + CursorHeight, PictureHeight) - 1);
+  if (CursorSaved) MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorWidth, CursorHeight);
   return result::AllRight;
 }
 

@@ -90,8 +90,8 @@ class TMoviePlayback {
   int32_t CursorSaveY = 0;
   // The last step drew a cursor whose area hbmCursor holds.
   bool CursorSaved = false;
-  // Rows the last frame step changed, cursor included.
-  TFrameBounds ChangedRows;
+  // The picture memory changed since whoever shows it last called Reset.
+  TChangedArea Changed;
   // How many times activations made the pictures anew.
   int PicturesCreated = 0;
 

@@ -24,25 +24,38 @@ void TekLensaPlayer::PresentPicture() {
   if (presented_.width() != picture->Width() || presented_.height() != picture->Height() ||
       presented_.format() != format) {
     presented_ = QImage(picture->Width(), picture->Height(), format);
-    pendingRows_ = {0, picture->Height() - 1};
+    Changed.MarkAll();
   }
   if (format == QImage::Format_Indexed8) {
     QList<QRgb> colours(256);
     for (int i = 0; i < 256; ++i) colours[i] = qRgb(ColorTable[i].rgbRed, ColorTable[i].rgbGreen, ColorTable[i].rgbBlue);
     presented_.setColorTable(colours);
   }
-  // Only the rows composed since the last present are copied and repainted.
-  const size_t rowBytes = static_cast<size_t>(picture->Width()) * (picture->BitsPerPixel() / 8);
-  for (int y = std::max(pendingRows_.firstRow, 0); y <= pendingRows_.lastRow && y < picture->Height(); ++y)
-    std::memcpy(presented_.scanLine(y), picture->Row(y), rowBytes);
-  spDisplay->cleared_ = false;
-  if (format == QImage::Format_Indexed8 || StretchPicture || pendingRows_.firstRow > pendingRows_.lastRow) {
-    spDisplay->update();
-  } else {
-    spDisplay->update(PictureLeft, PictureTop + pendingRows_.firstRow, picture->Width(),
-                      pendingRows_.lastRow - pendingRows_.firstRow + 1);
+  // Only what changed since the last present is copied and repainted; both
+  // images lay their rows out alike.
+  const size_t bytes = std::min(picture->ByteSize(), static_cast<size_t>(presented_.sizeInBytes()));
+  const bool sameLayout = presented_.bytesPerLine() == picture->Stride();
+  if (!Changed.Empty()) {
+    if (sameLayout) {
+      Changed.ForEachRange([&](size_t begin, size_t end) {
+        if (begin < bytes) std::memcpy(presented_.bits() + begin, picture->Bits() + begin, std::min(end, bytes) - begin);
+      });
+    } else {
+      for (int y = 0; y < picture->Height(); ++y)
+        std::memcpy(presented_.scanLine(y), picture->Row(y), static_cast<size_t>(presented_.bytesPerLine()));
+    }
+    const int firstRow = static_cast<int>(Changed.FirstByte() / picture->Stride());
+    const int lastRow = std::min(static_cast<int>((Changed.EndByte() - 1) / picture->Stride()), picture->Height() - 1);
+    if (format == QImage::Format_Indexed8 || StretchPicture) {
+      spDisplay->update();
+    } else {
+      spDisplay->update(PictureLeft, PictureTop + firstRow, picture->Width(), lastRow - firstRow + 1);
+    }
+  } else if (format == QImage::Format_Indexed8) {
+    spDisplay->update();  // the colours alone may have changed
   }
-  pendingRows_ = {};
+  spDisplay->cleared_ = false;
+  Changed.Reset(picture->ByteSize());
 }
 
 void TekLensaPlayer::ComposeFrame() {
@@ -51,13 +64,6 @@ void TekLensaPlayer::ComposeFrame() {
     AStopExecute();
     ShowResult("DXTimerPlayTimer", composed);
     return;
-  }
-  const TFrameBounds rows = ChangedRows;
-  if (rows.firstRow <= rows.lastRow) {
-    pendingRows_ = pendingRows_.firstRow > pendingRows_.lastRow
-                       ? rows
-                       : TFrameBounds{std::min(pendingRows_.firstRow, rows.firstRow),
-                                      std::max(pendingRows_.lastRow, rows.lastRow)};
   }
   pbrProgress->setValue(PlayedFrames() + 1);
   const TResult next = NextFrame();
@@ -91,7 +97,6 @@ void TekLensaPlayer::EndOfMovie() {
 void TekLensaPlayer::SegmentActivated(const SegInfo& segment) {
   Timer.setInterval(segment.FrameRate == 0 ? 100 : 1000 / segment.FrameRate);
   LayoutPicture();
-  pendingRows_ = {0, PictureHeight - 1};
   if (PlayState == playstate::Playing) {
     pnlPath->setText(QString::fromStdString(segment.Name.Utf8()));
     if (frmDisplay)

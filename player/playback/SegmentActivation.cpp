@@ -88,7 +88,9 @@ void TMoviePlayback::ClearPictures() {
   for (gdi::Bitmap* bitmap : {PictureBitmap.get(), hbmCursor.get(), PictureDIB8.get()})
     if (bitmap) std::memset(bitmap->Bits(), 0, bitmap->ByteSize());
   CursorSaved = false;
-  ChangedRows = {0, PictureHeight - 1};
+  const gdi::Bitmap* picture = ShownPicture();
+  Changed.Reset(picture ? picture->ByteSize() : 0);
+  Changed.MarkAll();
 }
 
 TResult TMoviePlayback::LoadSegmentFrames() {
