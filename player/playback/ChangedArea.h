@@ -8,6 +8,25 @@
 #include <cstring>
 #include <vector>
 
+class TChangedArea;
+
+// Gathers the ranges of one pass through the picture, which come in order,
+// and marks them in few calls: ranges closer than a chunk join.
+class TChangedRanges {
+ public:
+  explicit TChangedRanges(TChangedArea& area) : area_(area) {}
+  ~TChangedRanges() { Flush(); }
+  TChangedRanges(const TChangedRanges&) = delete;
+  TChangedRanges& operator=(const TChangedRanges&) = delete;
+  inline void Add(size_t begin, size_t end);
+
+ private:
+  inline void Flush();
+
+  TChangedArea& area_;
+  size_t begin_ = 0, end_ = 0;
+};
+
 class TChangedArea {
  public:
   static constexpr size_t kChunkBytes = 256;
@@ -48,3 +67,18 @@ class TChangedArea {
   std::vector<uint8_t> chunks_;
   size_t first_ = 0, last_ = 0;
 };
+
+inline void TChangedRanges::Add(size_t begin, size_t end) {
+  if (end_ != 0 && begin <= end_ + TChangedArea::kChunkBytes) {
+    end_ = std::max(end_, end);
+    return;
+  }
+  Flush();
+  begin_ = begin;
+  end_ = end;
+}
+
+inline void TChangedRanges::Flush() {
+  if (end_ != 0) area_.Mark(begin_, end_);
+  end_ = 0;
+}

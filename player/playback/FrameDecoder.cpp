@@ -20,6 +20,7 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
   const int height = picture.Height();
   const int64_t stride = picture.Stride();
   uint8_t* const bits = picture.Bits();
+  TChangedRanges ranges(changed);
   int row = 0, column = 0;
   for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
     uint32_t colour = runs[0];
@@ -38,7 +39,7 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
       Pixel* p = reinterpret_cast<Pixel*>(bits + row * stride) + column;
       for (int k = 0; k < n; ++k) p[k] ^= value;
       const size_t at = static_cast<size_t>(row * stride) + static_cast<size_t>(column) * sizeof(Pixel);
-      changed.Mark(at, at + static_cast<size_t>(n) * sizeof(Pixel));
+      ranges.Add(at, at + static_cast<size_t>(n) * sizeof(Pixel));
       count -= static_cast<uint32_t>(n);
       column += n;
       if (column == width) {
@@ -56,6 +57,8 @@ void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pictu
   constexpr int kRecordBytes = ColorBytes + CountBytes;
   const int64_t total = int64_t{picture.Width()} * picture.Height();
   Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
+  // The changed range so far; ranges closer than a chunk join.
+  int64_t markBegin = 0, markEnd = 0;
   int64_t position = 0;
   for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
     uint32_t colour = runs[0];
@@ -64,12 +67,19 @@ void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pictu
     if constexpr (CountBytes == 2) count |= uint32_t{runs[ColorBytes + 1]} << 8;
     const int64_t end = std::min<int64_t>(position + count, total);
     if (colour != 0 && end > position) {
-      changed.Mark(static_cast<size_t>(position) * sizeof(Pixel), static_cast<size_t>(end) * sizeof(Pixel));
       const Pixel value = static_cast<Pixel>(colour);
       for (int64_t k = position; k < end; ++k) pixels[k] ^= value;
+      if (markEnd != 0 && position * int64_t{sizeof(Pixel)} <= markEnd + int64_t{TChangedArea::kChunkBytes}) {
+        markEnd = end * int64_t{sizeof(Pixel)};
+      } else {
+        if (markEnd != 0) changed.Mark(static_cast<size_t>(markBegin), static_cast<size_t>(markEnd));
+        markBegin = position * int64_t{sizeof(Pixel)};
+        markEnd = end * int64_t{sizeof(Pixel)};
+      }
     }
     position = end;
   }
+  if (markEnd != 0) changed.Mark(static_cast<size_t>(markBegin), static_cast<size_t>(markEnd));
 }
 
 }  // namespace
