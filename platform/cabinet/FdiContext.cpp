@@ -343,6 +343,8 @@ HFDI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnr
   c->system = {SysOpen, SysClose, SysRead, SysWrite, SysSeek, SysTell, SysMessage,
                     SysAllocTagged, SysFree, SysCopy, nullptr};
   c->cabd = mspack_create_cab_decompressor(&c->system);
+  // The callbacks are unbuffered reads: large input buffers keep their count down.
+  if (c->cabd) c->cabd->set_param(c->cabd, MSCABD_PARAM_DECOMPBUF, 1 << 16);
   if (!c->cabd) {
     if (perf) *perf = {FDIERROR_ALLOC_FAIL, 0, 1};
     c->~Context();
