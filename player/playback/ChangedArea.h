@@ -8,25 +8,6 @@
 #include <cstring>
 #include <vector>
 
-class TChangedArea;
-
-// Gathers the ranges of one pass through the picture, which come in order,
-// and marks them in few calls: ranges closer than a chunk join.
-class TChangedRanges {
- public:
-  explicit TChangedRanges(TChangedArea& area) : area_(area) {}
-  ~TChangedRanges() { Flush(); }
-  TChangedRanges(const TChangedRanges&) = delete;
-  TChangedRanges& operator=(const TChangedRanges&) = delete;
-  inline void Add(size_t begin, size_t end);
-
- private:
-  inline void Flush();
-
-  TChangedArea& area_;
-  size_t begin_ = 0, end_ = 0;
-};
-
 class TChangedArea {
  public:
   static constexpr size_t kChunkBytes = 256;
@@ -68,17 +49,16 @@ class TChangedArea {
   size_t first_ = 0, last_ = 0;
 };
 
-inline void TChangedRanges::Add(size_t begin, size_t end) {
-  if (end_ != 0 && begin <= end_ + TChangedArea::kChunkBytes) {
-    end_ = std::max(end_, end);
+// Joins the range begin..end to the pending one when they are less than a
+// chunk apart, else marks the pending one and starts anew. The pending range
+// lives in the caller's locals, which stay in registers in the run loops.
+inline void JoinChangedRange(TChangedArea& area, int64_t& pendingBegin, int64_t& pendingEnd, int64_t begin,
+                             int64_t end) {
+  if (pendingEnd != 0 && begin <= pendingEnd + static_cast<int64_t>(TChangedArea::kChunkBytes)) {
+    pendingEnd = std::max(pendingEnd, end);
     return;
   }
-  Flush();
-  begin_ = begin;
-  end_ = end;
-}
-
-inline void TChangedRanges::Flush() {
-  if (end_ != 0) area_.Mark(begin_, end_);
-  end_ = 0;
+  if (pendingEnd != 0) area.Mark(static_cast<size_t>(pendingBegin), static_cast<size_t>(pendingEnd));
+  pendingBegin = begin;
+  pendingEnd = end;
 }

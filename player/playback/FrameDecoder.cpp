@@ -20,7 +20,7 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
   const int height = picture.Height();
   const int64_t stride = picture.Stride();
   uint8_t* const bits = picture.Bits();
-  TChangedRanges ranges(changed);
+  int64_t markBegin = 0, markEnd = 0;
   int row = 0, column = 0;
   for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
     uint32_t colour = runs[0];
@@ -39,7 +39,8 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
       Pixel* p = reinterpret_cast<Pixel*>(bits + row * stride) + column;
       for (int k = 0; k < n; ++k) p[k] ^= value;
       const size_t at = static_cast<size_t>(row * stride) + static_cast<size_t>(column) * sizeof(Pixel);
-      ranges.Add(at, at + static_cast<size_t>(n) * sizeof(Pixel));
+      JoinChangedRange(changed, markBegin, markEnd, static_cast<int64_t>(at),
+                       static_cast<int64_t>(at + static_cast<size_t>(n) * sizeof(Pixel)));
       count -= static_cast<uint32_t>(n);
       column += n;
       if (column == width) {
@@ -48,6 +49,7 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
       }
     }
   }
+  if (markEnd != 0) changed.Mark(static_cast<size_t>(markBegin), static_cast<size_t>(markEnd));
 }
 
 // Rows without padding lie end to end, so the runs go straight through the
@@ -57,7 +59,6 @@ void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pictu
   constexpr int kRecordBytes = ColorBytes + CountBytes;
   const int64_t total = int64_t{picture.Width()} * picture.Height();
   Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
-  // The changed range so far; ranges closer than a chunk join.
   int64_t markBegin = 0, markEnd = 0;
   int64_t position = 0;
   for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
@@ -69,13 +70,7 @@ void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pictu
     if (colour != 0 && end > position) {
       const Pixel value = static_cast<Pixel>(colour);
       for (int64_t k = position; k < end; ++k) pixels[k] ^= value;
-      if (markEnd != 0 && position * int64_t{sizeof(Pixel)} <= markEnd + int64_t{TChangedArea::kChunkBytes}) {
-        markEnd = end * int64_t{sizeof(Pixel)};
-      } else {
-        if (markEnd != 0) changed.Mark(static_cast<size_t>(markBegin), static_cast<size_t>(markEnd));
-        markBegin = position * int64_t{sizeof(Pixel)};
-        markEnd = end * int64_t{sizeof(Pixel)};
-      }
+      JoinChangedRange(changed, markBegin, markEnd, position * int64_t{sizeof(Pixel)}, end * int64_t{sizeof(Pixel)});
     }
     position = end;
   }
