@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 
@@ -260,6 +262,12 @@ std::string ExtractFileExt(const std::string& path) {
   const std::string name = ExtractFileName(path);
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string LowerFileExt(const std::string& path) {
+  std::string ext = ExtractFileExt(path);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
 }
 
 }  // namespace platform

@@ -74,5 +74,7 @@ std::string ExtractFileName(const std::string& path);
 std::string ExtractFilePath(const std::string& path);
 // From the last dot of the file name on, the dot included; empty without one.
 std::string ExtractFileExt(const std::string& path);
+// The same in lower case, for comparing extensions without regard to case.
+std::string LowerFileExt(const std::string& path);
 
 }  // namespace platform

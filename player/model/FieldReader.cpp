@@ -1,5 +1,7 @@
 #include "FieldReader.h"
 
+#include "LittleEndian.h"
+
 FieldReader::FieldReader(platform::TStream& stream)
     : stream_(stream), size_(stream.Size()), position_(stream.Position()) {}
 
@@ -17,7 +19,7 @@ void FieldReader::Bytes(void* buffer, int64_t count, const char* field) {
 int32_t FieldReader::Int32(const char* field) {
   uint8_t b[4];
   Bytes(b, 4, field);
-  return static_cast<int32_t>(b[0] | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24));
+  return platform::Int32LE(b);
 }
 
 uint8_t FieldReader::UInt8(const char* field) {

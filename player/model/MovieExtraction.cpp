@@ -1,18 +1,16 @@
 #include "MovieExtraction.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <thread>
 
 #include "CabSTComps.h"
 #include "Files.h"
+#include "LittleEndian.h"
 #include "Streams.h"
 
 bool IsPackagedMovie(const std::string& path) {
-  std::string ext = platform::ExtractFileExt(path);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext == ".exe";
+  return platform::LowerFileExt(path) == ".exe";
 }
 
 namespace {
@@ -48,8 +46,7 @@ TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& 
     uint8_t trailer[4];
     package->Seek(-4, platform::SeekOrigin::End);
     package->ReadBuffer(trailer, 4);
-    const int32_t length = static_cast<int32_t>(trailer[0] | (uint32_t{trailer[1]} << 8) |
-                                                (uint32_t{trailer[2]} << 16) | (uint32_t{trailer[3]} << 24));
+    const int32_t length = platform::Int32LE(trailer);
     // A cabinet that would start before the file or run into the trailer is no packaged movie.
     if (length < 0 || length > size - 4) return TExtractResult::UnsupportedFormat;
     package->Seek(size - length - 4, platform::SeekOrigin::Begin);

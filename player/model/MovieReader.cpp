@@ -4,6 +4,7 @@
 
 #include "CodePage.h"
 #include "FieldReader.h"
+#include "LittleEndian.h"
 
 std::string TShortString::Utf8() const { return platform::Cp1251ToUtf8(Raw()); }
 
@@ -39,16 +40,12 @@ void ReadShapes(FieldReader& reader, SegInfo& info) {
 void ReadInfoRecord(FieldReader& reader, SegInfo& info) {
   uint8_t b[SegInfo::kRecordBytes];
   reader.Bytes(b, sizeof b, "segment information");
-  const auto int32At = [&](int i) {
-    return static_cast<int32_t>(b[i] | (uint32_t{b[i + 1]} << 8) | (uint32_t{b[i + 2]} << 16) |
-                                (uint32_t{b[i + 3]} << 24));
-  };
-  info.SegStreamSize = int32At(0);
-  info.CursStreamSize = int32At(4);
-  info.Width = int32At(8);
-  info.Height = int32At(12);
+  info.SegStreamSize = platform::Int32LE(b + 0);
+  info.CursStreamSize = platform::Int32LE(b + 4);
+  info.Width = platform::Int32LE(b + 8);
+  info.Height = platform::Int32LE(b + 12);
   info.BitsPerPixel = b[16];
-  info.FrameCount = int32At(17);
+  info.FrameCount = platform::Int32LE(b + 17);
   info.FrameRate = b[21];
   std::copy(b + 22, b + 22 + 256, info.Name.Bytes.begin());
 }

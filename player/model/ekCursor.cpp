@@ -3,6 +3,7 @@
 #include <new>
 
 #include "FieldReader.h"
+#include "LittleEndian.h"
 #include "Screen.h"
 
 namespace {
@@ -15,13 +16,9 @@ bool SideInRange(int32_t side) { return side > 0 && side <= kMaxShapeSide; }
 void ReadDescriptor(FieldReader& reader, TBitmapInfo& info, const char* field) {
   uint8_t b[13];
   reader.Bytes(b, sizeof b, field);
-  const auto at = [&](int i) {
-    return static_cast<int32_t>(b[i] | (uint32_t{b[i + 1]} << 8) | (uint32_t{b[i + 2]} << 16) |
-                                (uint32_t{b[i + 3]} << 24));
-  };
-  info.ByteCount = at(0);
-  info.Width = at(4);
-  info.Height = at(8);
+  info.ByteCount = platform::Int32LE(b);
+  info.Width = platform::Int32LE(b + 4);
+  info.Height = platform::Int32LE(b + 8);
   info.BitsPerPixel = b[12];
 }
 

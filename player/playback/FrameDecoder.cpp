@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "LittleEndian.h"
 #include "PixelFormat.h"
 
 namespace {
-
-int32_t Int32At(const uint8_t* p) {
-  return static_cast<int32_t>(p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
-}
 
 // One loop for every depth: Pixel is the picture's pixel type, the run
 // record has ColorBytes of colour and CountBytes of repeat count.
@@ -83,7 +80,7 @@ void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::
                       TChangedArea& changed) {
   const auto format = PixelFormatFor(depth);
   if (!format || available < 8) return;
-  const int32_t declared = Int32At(record + 4);
+  const int32_t declared = platform::Int32LE(record + 4);
   const int64_t runCount = std::min<int64_t>(std::max(declared, 0), (available - 8) / format->RunRecordBytes);
   const bool unpadded = picture.Stride() == picture.Width() * picture.BitsPerPixel() / 8;
   if (depth == 8) {

@@ -2,13 +2,10 @@
 // difference, the cursor; and the walk along the chain of frame records.
 #include <algorithm>
 
+#include "LittleEndian.h"
 #include "MoviePlayback.h"
 
 namespace {
-
-int32_t Int32At(const uint8_t* p) {
-  return static_cast<int32_t>(p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24));
-}
 
 void MarkRect(TChangedArea& changed, const gdi::Bitmap& picture, int x, int y, int w, int h) {
   const int left = std::max(x, 0), right = std::min(x + w, picture.Width());
@@ -65,7 +62,7 @@ TResult TMoviePlayback::NextFrame() {
   const SegInfo* segment = ActiveSegment();
   if (!segment || segment->FrameCount < FrameIndex + 1) return result::OutOfIndexBound;
   const int64_t offset = CurFrame - FrameBuffer.get();
-  const int64_t length = offset + 4 <= frameStreamBytes_ ? Int32At(CurFrame) : 0;
+  const int64_t length = offset + 4 <= frameStreamBytes_ ? platform::Int32LE(CurFrame) : 0;
   // A record length that can't be right ends the chain: the frames left are empty.
   if (length < 8 || offset + length > frameStreamBytes_) {
     CurFrame = FrameBuffer.get() + frameStreamBytes_;

@@ -1,7 +1,5 @@
 #include "MovieSource.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 
@@ -13,9 +11,7 @@
 namespace {
 
 bool IsBareMovie(const std::string& path) {
-  std::string ext = platform::ExtractFileExt(path);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext == ".~ekflm";
+  return platform::LowerFileExt(path) == ".~ekflm";
 }
 
 const char* ExtractionFailure(TExtractResult result) {

@@ -9,7 +9,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -18,12 +17,6 @@ extern "C" {
 #include "Files.h"
 
 namespace {
-
-std::string Extension(const std::string& path) {
-  std::string ext = platform::ExtractFileExt(path);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext;
-}
 
 struct Choice {
   const char* encoder;
@@ -93,12 +86,12 @@ struct TVideoWriter::State {
 };
 
 bool TVideoWriter::KnownExtension(const std::string& path) {
-  const std::string ext = Extension(path);
+  const std::string ext = platform::LowerFileExt(path);
   return ext == ".mp4" || ext == ".mkv" || ext == ".webm" || ext == ".gif";
 }
 
 bool TVideoWriter::LosslessExtension(const std::string& path) {
-  const std::string ext = Extension(path);
+  const std::string ext = platform::LowerFileExt(path);
   return ext == ".mp4" || ext == ".mkv";
 }
 
@@ -107,7 +100,7 @@ TVideoWriter::TVideoWriter(const std::string& path, int width, int height, bool 
     : state_(std::make_unique<State>()) {
   av_log_set_level(AV_LOG_ERROR);
   State& s = *state_;
-  const std::string ext = Extension(path);
+  const std::string ext = platform::LowerFileExt(path);
   const Choice choice = ChooseEncoder(ext, lossless);
   const int w = (width + 1) / 2 * 2, h = (height + 1) / 2 * 2;
   Check(avformat_alloc_output_context2(&s.format, nullptr, nullptr, path.c_str()), "output format");
