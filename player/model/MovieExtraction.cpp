@@ -1,6 +1,5 @@
 #include "MovieExtraction.h"
 
-#include <algorithm>
 #include <memory>
 #include <thread>
 
