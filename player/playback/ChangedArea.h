@@ -1,52 +1,83 @@
 // The part of a picture's memory that changed since it was last shown, in
-// chunks of 256 bytes, so that presenting copies only what changed.
+// chunks of one cache line, so that presenting copies only what changed. One
+// bit a chunk: a 1080p picture's map is 16 KiB and is walked a word at a time.
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 class TChangedArea {
  public:
-  static constexpr size_t kChunkBytes = 256;
+  static constexpr size_t kChunkBytes = 64;
 
   // Nothing changed in a picture of that many bytes.
   void Reset(size_t bytes) {
-    chunks_.assign((bytes + kChunkBytes - 1) / kChunkBytes, 0);
-    first_ = chunks_.size();
+    const size_t chunks = (bytes + kChunkBytes - 1) / kChunkBytes;
+    if (chunks != chunks_) {
+      chunks_ = chunks;
+      words_.assign((chunks + 63) / 64, 0);
+    } else if (!Empty()) {
+      std::fill(words_.begin() + static_cast<std::ptrdiff_t>(first_ / 64),
+                words_.begin() + static_cast<std::ptrdiff_t>(last_ / 64 + 1), 0);
+    }
+    first_ = kNone;
     last_ = 0;
   }
-  void MarkAll() { Mark(0, chunks_.size() * kChunkBytes); }
+  void MarkAll() { Mark(0, chunks_ * kChunkBytes); }
   // Bytes begin to end (exclusive) changed.
   void Mark(size_t begin, size_t end) {
-    if (end <= begin || chunks_.empty()) return;
-    const size_t c0 = begin / kChunkBytes, c1 = std::min((end - 1) / kChunkBytes, chunks_.size() - 1);
+    if (end <= begin || chunks_ == 0) return;
+    const size_t c0 = begin / kChunkBytes, c1 = std::min((end - 1) / kChunkBytes, chunks_ - 1);
     if (c0 > c1) return;
-    std::memset(chunks_.data() + c0, 1, c1 - c0 + 1);
+    const size_t w0 = c0 / 64, w1 = c1 / 64;
+    const uint64_t head = ~uint64_t{0} << (c0 % 64), tail = ~uint64_t{0} >> (63 - c1 % 64);
+    if (w0 == w1) {
+      words_[w0] |= head & tail;
+    } else {
+      words_[w0] |= head;
+      std::fill(words_.begin() + static_cast<std::ptrdiff_t>(w0 + 1), words_.begin() + static_cast<std::ptrdiff_t>(w1),
+                ~uint64_t{0});
+      words_[w1] |= tail;
+    }
     first_ = std::min(first_, c0);
     last_ = std::max(last_, c1);
   }
-  bool Empty() const { return first_ > last_ || first_ >= chunks_.size(); }
+  bool Empty() const { return first_ > last_; }
   size_t FirstByte() const { return first_ * kChunkBytes; }
   size_t EndByte() const { return (last_ + 1) * kChunkBytes; }
   // Calls f(begin, end) for each run of changed chunks, in byte offsets.
   template <typename F>
   void ForEachRange(F f) const {
     if (Empty()) return;
-    for (size_t c = first_; c <= last_; ++c) {
-      if (!chunks_[c]) continue;
-      size_t e = c;
-      while (e + 1 <= last_ && chunks_[e + 1]) ++e;
-      f(c * kChunkBytes, (e + 1) * kChunkBytes);
-      c = e;
+    size_t runBegin = 0;
+    bool inRun = false;
+    for (size_t w = first_ / 64; w <= last_ / 64; ++w) {
+      uint64_t word = words_[w];
+      size_t bit = 0;
+      // Each pass finds where the current state (in a run or not) ends in this word.
+      while (bit < 64) {
+        const uint64_t rest = (inRun ? ~word : word) >> bit;
+        if (rest == 0) break;
+        bit += static_cast<size_t>(std::countr_zero(rest));
+        if (inRun) {
+          f(runBegin * kChunkBytes, (w * 64 + bit) * kChunkBytes);
+        } else {
+          runBegin = w * 64 + bit;
+        }
+        inRun = !inRun;
+      }
     }
+    if (inRun) f(runBegin * kChunkBytes, (last_ + 1) * kChunkBytes);
   }
 
  private:
-  std::vector<uint8_t> chunks_;
-  size_t first_ = 0, last_ = 0;
+  std::vector<uint64_t> words_;
+  size_t chunks_ = 0;
+  static constexpr size_t kNone = SIZE_MAX;
+  size_t first_ = kNone, last_ = 0;
 };
 
 // Joins the range begin..end to the pending one when they are less than a
