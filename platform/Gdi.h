@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "PixelMemory.h"
+
 namespace gdi {
 
 struct RGBQuad {
@@ -63,7 +65,7 @@ class Bitmap {
  private:
   Kind kind_;
   int width_, height_, bitsPerPixel_, stride_;
-  std::vector<uint8_t> bits_;
+  std::vector<uint8_t, platform::PixelAllocator<uint8_t>> bits_;
   std::array<RGBQuad, 256> colors_{};
 };
 

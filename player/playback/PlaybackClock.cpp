@@ -8,6 +8,7 @@
 #include "Files.h"
 #include "MessageBox.h"
 #include "PictureView.h"
+#include "PresentedImage.h"
 #include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
 
@@ -23,7 +24,7 @@ void TekLensaPlayer::PresentPicture() {
   const QImage::Format format = picture->BitsPerPixel() == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32;
   if (presented_.width() != picture->Width() || presented_.height() != picture->Height() ||
       presented_.format() != format) {
-    presented_ = QImage(picture->Width(), picture->Height(), format);
+    presented_ = NewPresentedImage(*picture, format);
     Changed.MarkAll();
   }
   if (format == QImage::Format_Indexed8) {
@@ -37,8 +38,10 @@ void TekLensaPlayer::PresentPicture() {
   const bool sameLayout = presented_.bytesPerLine() == picture->Stride();
   if (!Changed.Empty()) {
     if (sameLayout) {
+      uint8_t* const to = presented_.bits();
+      const uint8_t* const from = picture->Bits();
       Changed.ForEachRange([&](size_t begin, size_t end) {
-        if (begin < bytes) std::memcpy(presented_.bits() + begin, picture->Bits() + begin, std::min(end, bytes) - begin);
+        if (begin < bytes) std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
       });
     } else {
       for (int y = 0; y < picture->Height(); ++y)

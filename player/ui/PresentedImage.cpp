@@ -1,0 +1,28 @@
+#include "PresentedImage.h"
+
+#include "PixelMemory.h"
+
+namespace {
+
+struct TPixelBlock {
+  uint8_t* bits;
+  size_t bytes;
+};
+
+void FreePixelBlock(void* info) {
+  auto* block = static_cast<TPixelBlock*>(info);
+  platform::PixelAllocator<uint8_t>().deallocate(block->bits, block->bytes);
+  delete block;
+}
+
+}  // namespace
+
+QImage NewPresentedImage(const gdi::Bitmap& picture, QImage::Format format) {
+  const size_t bytes = picture.ByteSize();
+  auto* block = new TPixelBlock{platform::PixelAllocator<uint8_t>().allocate(bytes), bytes};
+  // The image owns the block from here and frees it when its last copy goes;
+  // an image that could not be made never takes it.
+  QImage image(block->bits, picture.Width(), picture.Height(), picture.Stride(), format, FreePixelBlock, block);
+  if (image.isNull()) FreePixelBlock(block);
+  return image;
+}
