@@ -1,6 +1,7 @@
 #include "Gdi.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -47,6 +48,39 @@ void CombineBytes(Rop rop, uint8_t* dst, const uint8_t* src, size_t n) {
     case Rop::SrcAnd:
       for (size_t i = 0; i < n; ++i) dst[i] &= src[i];
       break;
+  }
+}
+
+// Each byte of a monochrome row as eight 32-bit lane masks, first pixel in
+// the high bit: the mask blits below work on eight pixels at once.
+constexpr std::array<std::array<uint32_t, 8>, 256> kByteLanes = [] {
+  std::array<std::array<uint32_t, 8>, 256> lanes{};
+  for (int b = 0; b < 256; ++b)
+    for (int k = 0; k < 8; ++k) lanes[b][k] = (b >> (7 - k)) & 1 ? ~0u : 0u;
+  return lanes;
+}();
+
+// A monochrome mask onto 32-bit pixels, the cursor's every frame: the
+// operation is fixed at compile time and each bit picks its value without a
+// branch.
+template <Rop R>
+void MaskOnto32(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY,
+                const uint32_t values[2]) {
+  const uint32_t black = values[0], flip = values[0] ^ values[1];
+  // Whole source bytes go through the lane table; a clipped start goes pixel by pixel.
+  const int whole = srcX % 8 == 0 ? width / 8 * 8 : 0;
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* bits = src.Row(srcY + row);
+    uint32_t* out = reinterpret_cast<uint32_t*>(dst.Row(y + row)) + x;
+    for (int col = 0; col < whole; col += 8) {
+      const std::array<uint32_t, 8>& lanes = kByteLanes[bits[(srcX + col) >> 3]];
+      for (int k = 0; k < 8; ++k) out[col + k] = Combine(R, black ^ (flip & lanes[k]), out[col + k]);
+    }
+    for (int col = whole; col < width; ++col) {
+      const int sx = srcX + col;
+      const uint32_t bit = (bits[sx >> 3] >> (7 - (sx & 7))) & 1u;
+      out[col] = Combine(R, black ^ (flip & (0u - bit)), out[col]);
+    }
   }
 }
 
@@ -199,17 +233,20 @@ bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src,
   if (src.GetKind() == Bitmap::Kind::Monochrome) {
     // A cursor's masks: 1 bits white, 0 bits black, in the destination's own values.
     const uint32_t values[2] = {dst.NativeValue(kBlack), dst.NativeValue(kWhite)};
+    if (dst.BitsPerPixel() == 32) {
+      switch (rop) {
+        case Rop::SrcCopy: MaskOnto32<Rop::SrcCopy>(dst, x, y, width, height, src, srcX, srcY, values); break;
+        case Rop::SrcInvert: MaskOnto32<Rop::SrcInvert>(dst, x, y, width, height, src, srcX, srcY, values); break;
+        case Rop::SrcAnd: MaskOnto32<Rop::SrcAnd>(dst, x, y, width, height, src, srcX, srcY, values); break;
+      }
+      return true;
+    }
     for (int row = 0; row < height; ++row) {
       const uint8_t* bits = src.Row(srcY + row);
-      uint32_t* out32 = dst.BitsPerPixel() == 32 ? reinterpret_cast<uint32_t*>(dst.Row(y + row)) + x : nullptr;
       for (int col = 0; col < width; ++col) {
         const int sx = srcX + col;
         const uint32_t value = values[(bits[sx >> 3] >> (7 - (sx & 7))) & 1];
-        if (out32) {
-          out32[col] = Combine(rop, value, out32[col]);
-        } else {
-          dst.SetPixelValue(x + col, y + row, Combine(rop, value, dst.PixelValue(x + col, y + row)));
-        }
+        dst.SetPixelValue(x + col, y + row, Combine(rop, value, dst.PixelValue(x + col, y + row)));
       }
     }
     return true;

@@ -179,6 +179,43 @@ TEST(ApplyFrameRecord, StopsAtThePictureAndAtTheStream) {
   EXPECT_TRUE(none.Empty());
 }
 
+TEST(ApplyFrameRecord, RunsOfEveryLengthMatchAPixelByPixelXorAndAreMarked) {
+  // Single pixels, short runs and runs long enough for the vector path, in
+  // unpadded pictures of both pixel sizes; 8-bit counts stop at 255.
+  for (int depth : {8, 32}) {
+    auto picture = depth == 8 ? gdi::CreateDIBSection(64, 40, 8) : gdi::CreateCompatibleBitmap(64, 40);
+    const int64_t total = 64 * 40;
+    std::vector<uint32_t> expected(static_cast<size_t>(total), 0);
+    std::vector<std::pair<uint32_t, uint32_t>> runs;
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int64_t at = 0; at < total;) {
+      const uint32_t lengths[] = {1, 1, 3, 31, 32, 33, 200};
+      const uint32_t count = std::min<uint32_t>(lengths[next() % 7], static_cast<uint32_t>(total - at));
+      const uint32_t colour = next() % 3 == 0 ? 0 : (depth == 8 ? 1 + next() % 255 : 1 + next() % 0xFFFFFF);
+      runs.push_back({colour, count});
+      for (uint32_t k = 0; k < count; ++k) expected[static_cast<size_t>(at + k)] ^= colour;
+      at += count;
+    }
+    const auto record = Record(depth, runs);
+    TChangedArea changed;
+    changed.Reset(picture->ByteSize());
+    ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), depth, *picture, changed);
+    std::vector<bool> marked(picture->ByteSize(), false);
+    changed.ForEachRange([&](size_t begin, size_t end) {
+      for (size_t b = begin; b < std::min(end, marked.size()); ++b) marked[b] = true;
+    });
+    const size_t pixelBytes = static_cast<size_t>(depth / 8);
+    for (int64_t i = 0; i < total; ++i) {
+      const int x = static_cast<int>(i % 64), y = static_cast<int>(i / 64);
+      ASSERT_EQ(picture->PixelValue(x, y), expected[static_cast<size_t>(i)]) << depth << " pixel " << i;
+      if (expected[static_cast<size_t>(i)] != 0) {
+        ASSERT_TRUE(marked[static_cast<size_t>(i) * pixelBytes]) << i;
+      }
+    }
+  }
+}
+
 TEST(FrameStep, PaletteRecordPastTheTableIsCut) {
   Playback playback;
   mw::Segment s = CursorSegment(4, 1, 8, 2);

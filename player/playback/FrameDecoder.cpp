@@ -8,6 +8,22 @@
 
 namespace {
 
+struct TRun {
+  uint32_t colour;
+  uint32_t count;
+};
+
+// A run record: ColorBytes of colour, then CountBytes of repeat count. The
+// 24-bit colour is read as four bytes, the fourth being the count's first.
+template <int ColorBytes, int CountBytes>
+TRun ReadRun(const uint8_t* run) {
+  if constexpr (ColorBytes == 3) {
+    return {static_cast<uint32_t>(platform::Int32LE(run)) & 0xFFFFFFu, run[3] | (uint32_t{run[4]} << 8)};
+  } else {
+    return {run[0], run[1]};
+  }
+}
+
 // One loop for every depth: Pixel is the picture's pixel type, the run
 // record has ColorBytes of colour and CountBytes of repeat count.
 template <typename Pixel, int ColorBytes, int CountBytes>
@@ -20,10 +36,7 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
   int64_t markBegin = 0, markEnd = 0;
   int row = 0, column = 0;
   for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
-    uint32_t colour = runs[0];
-    if constexpr (ColorBytes == 3) colour |= (uint32_t{runs[1]} << 8) | (uint32_t{runs[2]} << 16);
-    uint32_t count = runs[ColorBytes];
-    if constexpr (CountBytes == 2) count |= uint32_t{runs[ColorBytes + 1]} << 8;
+    auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
     if (colour == 0) {
       const int64_t position = column + int64_t{count};
       row += static_cast<int>(position / width);
@@ -49,29 +62,55 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
   if (markEnd != 0) changed.Mark(static_cast<size_t>(markBegin), static_cast<size_t>(markEnd));
 }
 
+// Long runs, as in whole-screen switches and full changes, are XORed with the
+// widest vectors the processor has; short ones are done in place.
+constexpr int64_t kLongRun = 32;
+
+__attribute__((target_clones("avx2", "default"))) void XorSpan(uint32_t* p, int64_t n, uint32_t value) {
+  for (int64_t k = 0; k < n; ++k) p[k] ^= value;
+}
+
+__attribute__((target_clones("avx2", "default"))) void XorSpan(uint8_t* p, int64_t n, uint8_t value) {
+  for (int64_t k = 0; k < n; ++k) p[k] ^= value;
+}
+
 // Rows without padding lie end to end, so the runs go straight through the
 // memory: no row bookkeeping, only the end of the picture to respect.
 template <typename Pixel, int ColorBytes, int CountBytes>
 void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
   constexpr int kRecordBytes = ColorBytes + CountBytes;
+  // Changed pixels closer than a chunk are marked as one range; runs only go
+  // forward, so the pending range only grows at its end.
+  constexpr int64_t kJoinGap = TChangedArea::kChunkBytes / sizeof(Pixel);
   const int64_t total = int64_t{picture.Width()} * picture.Height();
   Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
-  int64_t markBegin = 0, markEnd = 0;
+  const auto mark = [&](int64_t begin, int64_t end) {
+    changed.Mark(static_cast<size_t>(begin) * sizeof(Pixel), static_cast<size_t>(end) * sizeof(Pixel));
+  };
+  int64_t markBegin = 0, markEnd = -kJoinGap - 1;
   int64_t position = 0;
   for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
-    uint32_t colour = runs[0];
-    if constexpr (ColorBytes == 3) colour |= (uint32_t{runs[1]} << 8) | (uint32_t{runs[2]} << 16);
-    uint32_t count = runs[ColorBytes];
-    if constexpr (CountBytes == 2) count |= uint32_t{runs[ColorBytes + 1]} << 8;
+    const auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
     const int64_t end = std::min<int64_t>(position + count, total);
-    if (colour != 0 && end > position) {
+    if (colour != 0) {
       const Pixel value = static_cast<Pixel>(colour);
-      for (int64_t k = position; k < end; ++k) pixels[k] ^= value;
-      JoinChangedRange(changed, markBegin, markEnd, position * int64_t{sizeof(Pixel)}, end * int64_t{sizeof(Pixel)});
+      const int64_t n = end - position;
+      if (n == 1) {
+        pixels[position] ^= value;
+      } else if (n >= kLongRun) {
+        XorSpan(pixels + position, n, value);
+      } else {
+        for (int64_t k = position; k < end; ++k) pixels[k] ^= value;
+      }
+      if (position > markEnd + kJoinGap) {
+        if (markEnd > markBegin) mark(markBegin, markEnd);
+        markBegin = position;
+      }
+      markEnd = end;
     }
     position = end;
   }
-  if (markEnd != 0) changed.Mark(static_cast<size_t>(markBegin), static_cast<size_t>(markEnd));
+  if (markEnd > markBegin) mark(markBegin, markEnd);
 }
 
 }  // namespace
