@@ -181,10 +181,11 @@ TEST(ApplyFrameRecord, StopsAtThePictureAndAtTheStream) {
 
 TEST(ApplyFrameRecord, RunsOfEveryLengthMatchAPixelByPixelXorAndAreMarked) {
   // Single pixels, short runs and runs long enough for the vector path, in
-  // unpadded pictures of both pixel sizes; 8-bit counts stop at 255.
-  for (int depth : {8, 32}) {
-    auto picture = depth == 8 ? gdi::CreateDIBSection(64, 40, 8) : gdi::CreateCompatibleBitmap(64, 40);
-    const int64_t total = 64 * 40;
+  // pictures of both pixel sizes, with and without row padding (8-bit rows
+  // of 61 pixels take 64 bytes); 8-bit counts stop at 255.
+  for (const auto& [depth, width] : {std::pair{8, 64}, std::pair{8, 61}, std::pair{32, 64}}) {
+    auto picture = depth == 8 ? gdi::CreateDIBSection(width, 40, 8) : gdi::CreateCompatibleBitmap(width, 40);
+    const int64_t total = int64_t{width} * 40;
     std::vector<uint32_t> expected(static_cast<size_t>(total), 0);
     std::vector<std::pair<uint32_t, uint32_t>> runs;
     uint32_t seed = 12345;
@@ -207,10 +208,14 @@ TEST(ApplyFrameRecord, RunsOfEveryLengthMatchAPixelByPixelXorAndAreMarked) {
     });
     const size_t pixelBytes = static_cast<size_t>(depth / 8);
     for (int64_t i = 0; i < total; ++i) {
-      const int x = static_cast<int>(i % 64), y = static_cast<int>(i / 64);
+      const int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
       ASSERT_EQ(picture->PixelValue(x, y), expected[static_cast<size_t>(i)]) << depth << " pixel " << i;
       if (expected[static_cast<size_t>(i)] != 0) {
-        ASSERT_TRUE(marked[static_cast<size_t>(i) * pixelBytes]) << i;
+        const size_t at = static_cast<size_t>(y) * picture->Stride() + static_cast<size_t>(x) * pixelBytes;
+        ASSERT_TRUE(marked[at]) << i;
+        // The bounds of the whole, which pick the rows to repaint, hold it too.
+        ASSERT_LE(changed.FirstByte(), at);
+        ASSERT_GT(changed.EndByte(), at);
       }
     }
   }

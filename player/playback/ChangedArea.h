@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+class TChangeMarker;
+
 class TChangedArea {
  public:
   static constexpr size_t kChunkBytes = 64;
@@ -74,22 +76,42 @@ class TChangedArea {
   }
 
  private:
+  friend class TChangeMarker;
   std::vector<uint64_t> words_;
   size_t chunks_ = 0;
   static constexpr size_t kNone = SIZE_MAX;
   size_t first_ = kNone, last_ = 0;
 };
 
-// Joins the range begin..end to the pending one when they are less than a
-// chunk apart, else marks the pending one and starts anew. The pending range
-// lives in the caller's locals, which stay in registers in the run loops.
-inline void JoinChangedRange(TChangedArea& area, int64_t& pendingBegin, int64_t& pendingEnd, int64_t begin,
-                             int64_t end) {
-  if (pendingEnd != 0 && begin <= pendingEnd + static_cast<int64_t>(TChangedArea::kChunkBytes)) {
-    pendingEnd = std::max(pendingEnd, end);
-    return;
+// The changed bytes of a frame's runs as they come, in ascending order. Most
+// runs are short and lie in one or two chunks: those set their bits straight
+// away, and the bounds of the whole are settled once, in Flush.
+class TChangeMarker {
+ public:
+  explicit TChangeMarker(TChangedArea& area) : area_(area), words_(area.words_.data()), chunks_(area.chunks_) {}
+  void Add(int64_t begin, int64_t end) {
+    if (end <= begin) return;
+    const size_t c0 = static_cast<size_t>(begin) / TChangedArea::kChunkBytes;
+    if (c0 >= chunks_) return;
+    const size_t c1 = std::min(static_cast<size_t>(end - 1) / TChangedArea::kChunkBytes, chunks_ - 1);
+    if (c1 - c0 <= 1) {
+      words_[c0 / 64] |= uint64_t{1} << (c0 % 64);
+      words_[c1 / 64] |= uint64_t{1} << (c1 % 64);
+    } else {
+      area_.Mark(static_cast<size_t>(begin), static_cast<size_t>(end));
+    }
+    first_ = std::min(first_, c0);
+    last_ = c1;
   }
-  if (pendingEnd != 0) area.Mark(static_cast<size_t>(pendingBegin), static_cast<size_t>(pendingEnd));
-  pendingBegin = begin;
-  pendingEnd = end;
-}
+  void Flush() {
+    if (first_ > last_) return;
+    area_.first_ = std::min(area_.first_, first_);
+    area_.last_ = std::max(area_.last_, last_);
+  }
+
+ private:
+  TChangedArea& area_;
+  uint64_t* const words_;
+  const size_t chunks_;
+  size_t first_ = TChangedArea::kNone, last_ = 0;
+};

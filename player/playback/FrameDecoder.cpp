@@ -24,44 +24,6 @@ TRun ReadRun(const uint8_t* run) {
   }
 }
 
-// One loop for every depth: Pixel is the picture's pixel type, the run
-// record has ColorBytes of colour and CountBytes of repeat count.
-template <typename Pixel, int ColorBytes, int CountBytes>
-void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
-  constexpr int kRecordBytes = ColorBytes + CountBytes;
-  const int width = picture.Width();
-  const int height = picture.Height();
-  const int64_t stride = picture.Stride();
-  uint8_t* const bits = picture.Bits();
-  int64_t markBegin = 0, markEnd = 0;
-  int row = 0, column = 0;
-  for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
-    auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
-    if (colour == 0) {
-      const int64_t position = column + int64_t{count};
-      row += static_cast<int>(position / width);
-      column = static_cast<int>(position % width);
-      continue;
-    }
-    const Pixel value = static_cast<Pixel>(colour);
-    while (count > 0 && row < height) {
-      const int n = static_cast<int>(std::min<int64_t>(count, width - column));
-      Pixel* p = reinterpret_cast<Pixel*>(bits + row * stride) + column;
-      for (int k = 0; k < n; ++k) p[k] ^= value;
-      const size_t at = static_cast<size_t>(row * stride) + static_cast<size_t>(column) * sizeof(Pixel);
-      JoinChangedRange(changed, markBegin, markEnd, static_cast<int64_t>(at),
-                       static_cast<int64_t>(at + static_cast<size_t>(n) * sizeof(Pixel)));
-      count -= static_cast<uint32_t>(n);
-      column += n;
-      if (column == width) {
-        column = 0;
-        ++row;
-      }
-    }
-  }
-  if (markEnd != 0) changed.Mark(static_cast<size_t>(markBegin), static_cast<size_t>(markEnd));
-}
-
 // Long runs, as in whole-screen switches and full changes, are XORed with the
 // widest vectors the processor has; short ones are done in place.
 constexpr int64_t kLongRun = 32;
@@ -74,43 +36,84 @@ __attribute__((target_clones("avx2", "default"))) void XorSpan(uint8_t* p, int64
   for (int64_t k = 0; k < n; ++k) p[k] ^= value;
 }
 
+template <typename Pixel>
+inline void XorRun(Pixel* p, int64_t n, Pixel value) {
+  if (n == 1) {
+    *p ^= value;
+  } else if (n >= kLongRun) {
+    XorSpan(p, n, value);
+  } else {
+    for (int64_t k = 0; k < n; ++k) p[k] ^= value;
+  }
+}
+
+// Pixel is the picture's pixel type, the run record has ColorBytes of colour
+// and CountBytes of repeat count. Runs go on across the ends of rows; a run
+// that stays inside its row, the usual case, costs no row bookkeeping.
+template <typename Pixel, int ColorBytes, int CountBytes>
+void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
+  constexpr int kRecordBytes = ColorBytes + CountBytes;
+  constexpr int64_t kPixelBytes = sizeof(Pixel);
+  const int64_t width = picture.Width();
+  const int height = picture.Height();
+  const int64_t stride = picture.Stride();
+  uint8_t* const bits = picture.Bits();
+  TChangeMarker marker(changed);
+  int row = 0;
+  int64_t column = 0;
+  for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
+    auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
+    if (column + count < width) {
+      if (colour != 0) {
+        const int64_t at = row * stride + column * kPixelBytes;
+        XorRun(reinterpret_cast<Pixel*>(bits + at), count, static_cast<Pixel>(colour));
+        marker.Add(at, at + count * kPixelBytes);
+      }
+      column += count;
+      continue;
+    }
+    if (colour == 0) {
+      const int64_t position = column + count;
+      row += static_cast<int>(position / width);
+      column = position % width;
+      continue;
+    }
+    while (count > 0 && row < height) {
+      const int64_t n = std::min<int64_t>(count, width - column);
+      const int64_t at = row * stride + column * kPixelBytes;
+      XorRun(reinterpret_cast<Pixel*>(bits + at), n, static_cast<Pixel>(colour));
+      marker.Add(at, at + n * kPixelBytes);
+      count -= static_cast<uint32_t>(n);
+      column += n;
+      if (column == width) {
+        column = 0;
+        ++row;
+      }
+    }
+  }
+  marker.Flush();
+}
+
 // Rows without padding lie end to end, so the runs go straight through the
 // memory: no row bookkeeping, only the end of the picture to respect.
 template <typename Pixel, int ColorBytes, int CountBytes>
 void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
   constexpr int kRecordBytes = ColorBytes + CountBytes;
-  // Changed pixels closer than a chunk are marked as one range; runs only go
-  // forward, so the pending range only grows at its end.
-  constexpr int64_t kJoinGap = TChangedArea::kChunkBytes / sizeof(Pixel);
+  constexpr int64_t kPixelBytes = sizeof(Pixel);
   const int64_t total = int64_t{picture.Width()} * picture.Height();
   Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
-  const auto mark = [&](int64_t begin, int64_t end) {
-    changed.Mark(static_cast<size_t>(begin) * sizeof(Pixel), static_cast<size_t>(end) * sizeof(Pixel));
-  };
-  int64_t markBegin = 0, markEnd = -kJoinGap - 1;
+  TChangeMarker marker(changed);
   int64_t position = 0;
   for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
     const auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
     const int64_t end = std::min<int64_t>(position + count, total);
     if (colour != 0) {
-      const Pixel value = static_cast<Pixel>(colour);
-      const int64_t n = end - position;
-      if (n == 1) {
-        pixels[position] ^= value;
-      } else if (n >= kLongRun) {
-        XorSpan(pixels + position, n, value);
-      } else {
-        for (int64_t k = position; k < end; ++k) pixels[k] ^= value;
-      }
-      if (position > markEnd + kJoinGap) {
-        if (markEnd > markBegin) mark(markBegin, markEnd);
-        markBegin = position;
-      }
-      markEnd = end;
+      XorRun(pixels + position, end - position, static_cast<Pixel>(colour));
+      marker.Add(position * kPixelBytes, end * kPixelBytes);
     }
     position = end;
   }
-  if (markEnd > markBegin) mark(markBegin, markEnd);
+  marker.Flush();
 }
 
 }  // namespace
