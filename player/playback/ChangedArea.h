@@ -83,35 +83,48 @@ class TChangedArea {
   size_t first_ = kNone, last_ = 0;
 };
 
-// The changed bytes of a frame's runs as they come, in ascending order. Most
-// runs are short and lie in one or two chunks: those set their bits straight
-// away, and the bounds of the whole are settled once, in Flush.
+// The changed bytes of a frame's runs as they come, in ascending order.
+// Ranges closer than a chunk are joined first, so that a stretch of short
+// runs costs one compare each; a joined range of one or two chunks then sets
+// its bits straight away, and the bounds of the whole are settled in Flush.
 class TChangeMarker {
  public:
   explicit TChangeMarker(TChangedArea& area) : area_(area), words_(area.words_.data()), chunks_(area.chunks_) {}
   void Add(int64_t begin, int64_t end) {
-    if (end <= begin) return;
-    const size_t c0 = static_cast<size_t>(begin) / TChangedArea::kChunkBytes;
-    if (c0 >= chunks_) return;
-    const size_t c1 = std::min(static_cast<size_t>(end - 1) / TChangedArea::kChunkBytes, chunks_ - 1);
-    if (c1 - c0 <= 1) {
-      words_[c0 / 64] |= uint64_t{1} << (c0 % 64);
-      words_[c1 / 64] |= uint64_t{1} << (c1 % 64);
-    } else {
-      area_.Mark(static_cast<size_t>(begin), static_cast<size_t>(end));
+    if (begin > end_ + kGap) {
+      MarkJoined();
+      begin_ = begin;
     }
-    first_ = std::min(first_, c0);
-    last_ = c1;
+    end_ = end;
   }
   void Flush() {
+    MarkJoined();
     if (first_ > last_) return;
     area_.first_ = std::min(area_.first_, first_);
     area_.last_ = std::max(area_.last_, last_);
   }
 
  private:
+  static constexpr int64_t kGap = TChangedArea::kChunkBytes;
+
+  void MarkJoined() {
+    if (end_ <= begin_) return;
+    const size_t c0 = static_cast<size_t>(begin_) / TChangedArea::kChunkBytes;
+    if (c0 >= chunks_) return;
+    const size_t c1 = std::min(static_cast<size_t>(end_ - 1) / TChangedArea::kChunkBytes, chunks_ - 1);
+    if (c1 - c0 <= 1) {
+      words_[c0 / 64] |= uint64_t{1} << (c0 % 64);
+      words_[c1 / 64] |= uint64_t{1} << (c1 % 64);
+    } else {
+      area_.Mark(static_cast<size_t>(begin_), static_cast<size_t>(end_));
+    }
+    first_ = std::min(first_, c0);
+    last_ = c1;
+  }
+
   TChangedArea& area_;
   uint64_t* const words_;
   const size_t chunks_;
+  int64_t begin_ = 0, end_ = -kGap - 1;
   size_t first_ = TChangedArea::kNone, last_ = 0;
 };
