@@ -19,7 +19,7 @@ Loaded& Movie(TScreencast kind, int width, int height, int depth) {
   if (!slot) {
     slot = std::make_unique<Loaded>();
     // A worst-case frame of 1080p is 10 MB of runs: three fit the frame buffer.
-    const int frames = kind == TScreencast::Typical ? 300 : kind == TScreencast::FullChange ? 30 : 3;
+    const int frames = kind == TScreencast::Typical || kind == TScreencast::Static ? 300 : kind == TScreencast::FullChange ? 30 : 3;
     slot->playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize);
     slot->playback.SegmentList.push_back(MakeScreencast(kind, width, height, depth, frames));
   }
@@ -67,6 +67,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(PictureMemcpy)->Apply(Sizes);
 BENCHMARK_CAPTURE(FrameStep, typical, TScreencast::Typical)->Apply(Sizes);
+BENCHMARK_CAPTURE(FrameStep, static, TScreencast::Static)->Apply(Sizes);
 BENCHMARK_CAPTURE(FrameStep, full_change, TScreencast::FullChange)->Apply(Sizes);
 BENCHMARK_CAPTURE(FrameStep, worst_case, TScreencast::WorstCase)->Apply(Sizes);
 

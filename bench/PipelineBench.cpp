@@ -202,24 +202,31 @@ int main(int argc, char** argv) {
   });
   std::printf("start to first frame, %.1f MB movie: %.3f s (goal under 0.300 s)\n",
               static_cast<double>(fs::file_size(small)) / 1e6, start);
-  // A playing tick of the typical screencast: present what changed, compose the next frame.
+  // A playing tick of the typical screencast: present what changed, compose
+  // the next frame. Passes over the movie alternate with blocks of the
+  // baseline copy, so that both see the same machine.
   Run("cd '" + dir + "typical' && gcab -c -z '" + dir + "typical.ekcab' MyFilm.~ekflm");
   {
     TekLensaPlayer player;
     player.resize(1920, 1200);
     (void)OpenMovieAtStart(player, {dir + "typical.ekcab"});
-    player.TimerTimer();
-    std::vector<double> ticks;
-    while (player.PlayState == playstate::Playing && player.FrameIndex + 1 < 60) {
-      const auto begin = std::chrono::steady_clock::now();
+    std::vector<uint8_t> from(1920 * 1080 * 4, 1), to(from.size());
+    std::vector<double> ticks, copies;
+    for (int pass = 0; pass < 10; ++pass) {
+      player.CurSegment = 0;
+      player.SetCurSegment();
       player.TimerTimer();
-      ticks.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count());
+      while (player.PlayState == playstate::Playing && player.FrameIndex + 1 < 60) {
+        const auto begin = std::chrono::steady_clock::now();
+        player.TimerTimer();
+        ticks.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count());
+      }
+      for (int i = 0; i < 10; ++i) copies.push_back(MedianSeconds(1, [&] { std::memcpy(to.data(), from.data(), from.size()); }) * 1e6);
     }
     std::sort(ticks.begin(), ticks.end());
-    std::vector<uint8_t> from(1920 * 1080 * 4, 1), to(from.size());
-    const double copy = MedianSeconds(51, [&] { std::memcpy(to.data(), from.data(), from.size()); }) * 1e6;
+    std::sort(copies.begin(), copies.end());
     Figure("playing tick (present and frame step), typical 1920 x 1080 x 32", ticks[ticks.size() / 2], "us",
-           "memcpy of the picture", copy);
+           "memcpy of the picture", copies[copies.size() / 2]);
     player.AStopExecute();
   }
   fs::remove_all(dir);

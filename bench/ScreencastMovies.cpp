@@ -16,7 +16,8 @@ void Fill(mw::Picture& p, int left, int top, int width, int height, uint32_t val
     for (int x = std::max(left, 0); x < std::min(left + width, p.width); ++x) p.at(x, y) = value;
 }
 
-void Desktop(mw::Picture& p, int depth, int frame) {
+// `frame` moves the desktop on; `caret` blinks the caret alone.
+void Desktop(mw::Picture& p, int depth, int frame, int caret) {
   const bool switched = frame >= 100 && frame < 200;  // two whole-screen switches
   Fill(p, 0, 0, p.width, p.height, Colour(depth, switched ? 0xF0F0F0 : 0x3A6EA5, switched ? 7 : 3));
   Fill(p, 0, p.height - 30, p.width, 30, Colour(depth, 0xC0C0C0, 8));
@@ -25,7 +26,7 @@ void Desktop(mw::Picture& p, int depth, int frame) {
   const int typed = frame % 100;
   for (int c = 0; c < typed; ++c)
     Fill(p, 50 + (c % 60) * 9, 60 + (c / 60) * 16, 7, 12, Colour(depth, 0x101010, 1));
-  if (frame % 10 < 5) Fill(p, 50 + (typed % 60) * 9, 60 + (typed / 60) * 16, 2, 12, Colour(depth, 0, 0));
+  if (caret % 10 < 5) Fill(p, 50 + (typed % 60) * 9, 60 + (typed / 60) * 16, 2, 12, Colour(depth, 0, 0));
   // A dialog dragged across the screen.
   const int left = 100 + (frame * 3) % std::max(1, p.width - 500);
   Fill(p, left, p.height / 3, 400, 250, Colour(depth, 0xD4D0C8, 9));
@@ -82,7 +83,9 @@ std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height,
   mw::Picture previous(width, height, 0), current(width, height, 0);
   for (int f = 0; f < frames; ++f) {
     if (kind == TScreencast::Typical) {
-      Desktop(current, depth, f);
+      Desktop(current, depth, f, f);
+    } else if (kind == TScreencast::Static) {
+      Desktop(current, depth, 50, f);
     } else {
       Changing(current, depth, f, kind == TScreencast::WorstCase);
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and prints one line per figure, each against its
-# baseline measured in the same run:
+# baseline measured in the same run (repetitions of the frame steps and of
+# their baselines are interleaved, so that both see the same machine):
 #   name: value unit (baseline: value unit, ratio r)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,14 +11,14 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEK_BUILD_TESTS=OFF >/dev/
 cmake --build build-bench -j "$(nproc)" --target ek_frame_step_bench ek_pipeline_bench >/dev/null
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT
-build-bench/bench/ek_frame_step_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+build-bench/bench/ek_frame_step_bench --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
   --benchmark_format=json --benchmark_out="$json" >/dev/null
 python3 - "$json" <<'PY'
 import json, sys
 runs = [b for b in json.load(open(sys.argv[1]))["benchmarks"] if b.get("aggregate_name") == "median"]
 times = {b["run_name"]: b["real_time"] for b in runs}
 counters = {b["run_name"]: b for b in runs}
-for name, value in times.items():
+for name, value in sorted(times.items()):
     if not name.startswith("FrameStep/"):
         continue
     size = name.split("/", 2)[2]
