@@ -28,11 +28,11 @@ TRun ReadRun(const uint8_t* run) {
 // widest vectors the processor has; short ones are done in place.
 constexpr int64_t kLongRun = 32;
 
-__attribute__((target_clones("avx2", "default"))) void XorSpan(uint32_t* p, int64_t n, uint32_t value) {
+__attribute__((target_clones("avx512f", "avx2", "default"))) void XorSpan(uint32_t* p, int64_t n, uint32_t value) {
   for (int64_t k = 0; k < n; ++k) p[k] ^= value;
 }
 
-__attribute__((target_clones("avx2", "default"))) void XorSpan(uint8_t* p, int64_t n, uint8_t value) {
+__attribute__((target_clones("avx512f", "avx2", "default"))) void XorSpan(uint8_t* p, int64_t n, uint8_t value) {
   for (int64_t k = 0; k < n; ++k) p[k] ^= value;
 }
 
