@@ -23,7 +23,7 @@ void TekLensaPlayer::PresentPicture() {
   if (!picture) return;
   const QImage::Format format = picture->BitsPerPixel() == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32;
   if (presented_.width() != picture->Width() || presented_.height() != picture->Height() ||
-      presented_.format() != format) {
+      presented_.format() != format || presented_.bytesPerLine() != picture->Stride()) {
     presented_ = NewPresentedImage(*picture, format);
     Changed.MarkAll();
   }
@@ -35,18 +35,12 @@ void TekLensaPlayer::PresentPicture() {
   // Only what changed since the last present is copied and repainted; both
   // images lay their rows out alike.
   const size_t bytes = std::min(picture->ByteSize(), static_cast<size_t>(presented_.sizeInBytes()));
-  const bool sameLayout = presented_.bytesPerLine() == picture->Stride();
   if (!Changed.Empty()) {
-    if (sameLayout) {
-      uint8_t* const to = presented_.bits();
-      const uint8_t* const from = picture->Bits();
-      Changed.ForEachRange([&](size_t begin, size_t end) {
-        if (begin < bytes) std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
-      });
-    } else {
-      for (int y = 0; y < picture->Height(); ++y)
-        std::memcpy(presented_.scanLine(y), picture->Row(y), static_cast<size_t>(presented_.bytesPerLine()));
-    }
+    uint8_t* const to = presented_.bits();
+    const uint8_t* const from = picture->Bits();
+    Changed.ForEachRange([&](size_t begin, size_t end) {
+      if (begin < bytes) std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
+    });
     const int firstRow = static_cast<int>(Changed.FirstByte() / picture->Stride());
     const int lastRow = std::min(static_cast<int>((Changed.EndByte() - 1) / picture->Stride()), picture->Height() - 1);
     if (format == QImage::Format_Indexed8 || StretchPicture) {
