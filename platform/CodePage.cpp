@@ -35,4 +35,28 @@ std::string Cp1251ToUtf8(std::string_view text) {
   return out;
 }
 
+namespace {
+
+bool IsUtf8(std::string_view text) {
+  iconv_t cd = ::iconv_open("UTF-8", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return true;
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size();
+  bool valid = true;
+  while (inLeft > 0 && valid) {
+    char buffer[256];
+    char* out = buffer;
+    size_t outLeft = sizeof buffer;
+    if (::iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) valid = errno == E2BIG;
+  }
+  ::iconv_close(cd);
+  return valid;
+}
+
+}  // namespace
+
+std::string FileNameText(std::string_view name) {
+  return IsUtf8(name) ? std::string(name) : Cp1251ToUtf8(name);
+}
+
 }  // namespace platform

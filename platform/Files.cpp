@@ -1,6 +1,8 @@
 #include "Files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,8 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <optional>
+#include <vector>
 
 #include "Exception.h"
 #include "Win32Error.h"
@@ -46,17 +50,20 @@ FileHandle CreateFile(const std::string& path, uint32_t access, uint32_t shareMo
   const mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
   // Truncation waits until the lock is held, so a file in use is not cut.
   const bool truncate = flags & O_TRUNC;
-  int fd = ::open(path.c_str(), flags & ~O_TRUNC, mode);
+  // Opening a named pipe or a device can wait for ever: the open never blocks,
+  // and only regular files are taken.
+  int fd = ::open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK, mode);
   if (fd < 0) {
     SetLastErrorFromErrno();
     return INVALID_HANDLE_VALUE;
   }
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   const int lock = (shareMode == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB;
   if (::flock(fd, lock) != 0) {
     ::close(fd);
@@ -139,7 +146,27 @@ int64_t GetFileSize(FileHandle handle) {
 
 bool FileExists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FindFileIgnoringCase(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) return path;
+  const std::string folder = ExtractFilePath(path);
+  const std::string name = ExtractFileName(path);
+  if (name.empty()) return path;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return path;
+  std::optional<std::string> found;
+  bool ambiguous = false;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (::strcasecmp(entry->d_name, name.c_str()) != 0) continue;
+    ambiguous = found.has_value();
+    found = entry->d_name;
+    if (ambiguous) break;
+  }
+  ::closedir(dir);
+  return found && !ambiguous ? folder + *found : path;
 }
 
 bool PathExists(const std::string& path) {
@@ -207,7 +234,8 @@ bool ForceDirectories(const std::string& path) {
     const size_t end = slash == std::string::npos ? path.size() : slash;
     partial = path.substr(0, end);
     if (!partial.empty() && !DirectoryExists(partial)) {
-      if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+      // Every folder the player makes is its own alone.
+      if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
         SetLastErrorFromErrno();
         return false;
       }
@@ -222,23 +250,54 @@ bool ForceDirectories(const std::string& path) {
   return true;
 }
 
+namespace {
+
+std::string WithoutTrailingSlashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+// Made with mode 0700 when missing; then it must be a folder of our own that
+// nobody else can write to. The reason when it can't be used.
+std::optional<std::string> PrivateFolderProblem(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    return "cannot be created: " + SysErrorMessage(ErrorFromErrno(errno));
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0) return "cannot be used: " + SysErrorMessage(ErrorFromErrno(errno));
+  if (S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode)) return "is not a folder of its own (a link or a file)";
+  if (st.st_uid != ::getuid()) return "belongs to another user";
+  if (st.st_mode & (S_IWGRP | S_IWOTH)) return "can be written by other users";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return "cannot be written";
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string GetTempPath() {
   const char* base = std::getenv("TMPDIR");
-  std::string folder = (base && *base) ? base : "/tmp";
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  folder += "/ekPlayer-" + std::to_string(::getuid());
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-    throw Exception("Cannot create the temporary folder " + folder + ": " + SysErrorMessage(ErrorFromErrno(errno)));
-  struct stat st {};
-  if (::lstat(folder.c_str(), &st) != 0)
-    throw Exception("Cannot use the temporary folder " + folder + ": " + SysErrorMessage(ErrorFromErrno(errno)));
-  if (S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode))
-    throw Exception("The temporary folder " + folder + " is not a folder of its own (a link or a file)");
-  if (st.st_uid != ::getuid())
-    throw Exception("The temporary folder " + folder + " belongs to another user");
-  if (st.st_mode & (S_IWGRP | S_IWOTH))
-    throw Exception("The temporary folder " + folder + " can be written by other users");
-  return folder + "/";
+  const std::string tmp = WithoutTrailingSlashes((base && *base) ? base : "/tmp");
+  const std::string uid = std::to_string(::getuid());
+  std::vector<std::string> candidates{tmp + "/ekPlayer-" + uid};
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+    candidates.push_back(WithoutTrailingSlashes(runtime) + "/ekPlayer");
+  // The fixed names can be taken by anyone beforehand: a fresh folder of a
+  // random name, kept for the rest of the run, is the last resort.
+  static std::string fresh;
+  if (!fresh.empty()) candidates.push_back(fresh);
+  std::string problems;
+  for (const std::string& folder : candidates) {
+    const std::optional<std::string> problem = PrivateFolderProblem(folder);
+    if (!problem) return folder + "/";
+    problems += "\n" + folder + " " + *problem;
+  }
+  for (const std::string& parent : {tmp, std::string("/tmp")}) {
+    std::string folder = parent + "/ekPlayer-" + uid + "-XXXXXX";
+    if (::mkdtemp(folder.data()) && !PrivateFolderProblem(folder)) {
+      fresh = folder;
+      return folder + "/";
+    }
+  }
+  throw Exception("No private temporary folder can be used:" + problems);
 }
 
 std::string ProgramFolder() {

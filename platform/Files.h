@@ -48,7 +48,12 @@ int64_t WriteFile(FileHandle handle, const void* buffer, int64_t count);
 int64_t SetFilePointer(FileHandle handle, int64_t distance, int origin);
 int64_t GetFileSize(FileHandle handle);
 
+// A regular file (or a link to one): folders, pipes and devices are not files here.
 bool FileExists(const std::string& path);
+// The path itself when anything stands there; else the one entry of its
+// folder whose name differs only in letter case, as a Windows disk would
+// find it; else the path unchanged.
+std::string FindFileIgnoringCase(const std::string& path);
 // Anything at all under that name, a folder or a link included.
 bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
@@ -57,12 +62,14 @@ bool DeleteFile(const std::string& path);
 // archive have no form here and read as clear.
 uint32_t GetFileAttributes(const std::string& path);
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
-// Creates the folder and every missing parent.
+// Creates the folder and every missing parent, each with mode 0700.
 bool ForceDirectories(const std::string& path);
 
 // The private temporary folder ${TMPDIR:-/tmp}/ekPlayer-<uid>/, created on
-// first use with mode 0700. Throws platform::Exception when the folder is a
-// link, belongs to someone else or can be written by others.
+// first use with mode 0700. A folder that is a link, belongs to someone else,
+// can be written by others or can't be written is never used: then
+// $XDG_RUNTIME_DIR/ekPlayer/, then a fresh folder of a random name. Throws
+// platform::Exception only when none of them can be had.
 std::string GetTempPath();
 
 // Folder of the running program, with its trailing separator.

@@ -145,6 +145,11 @@ Rgb Bitmap::PixelRgb(int x, int y) const {
       if (kind_ == Kind::Monochrome) return value ? kWhite : kBlack;
       return QuadRgb(colors_[value]);
     case 8: return HasColorTable() ? QuadRgb(colors_[value]) : value * 0x010101u;
+    case 16: {
+      // 5-6-5, each part widened by repeating its high bits.
+      const uint32_t r = value >> 11 & 0x1F, g = value >> 5 & 0x3F, b = value & 0x1F;
+      return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+    }
     default: return value & 0xFFFFFF;
   }
 }
@@ -155,6 +160,7 @@ uint32_t Bitmap::NativeValue(Rgb c) const {
       if (kind_ == Kind::Monochrome) return c == kWhite ? 1 : 0;
       return NearestIndex(colors_, 2, c);
     case 8: return HasColorTable() ? NearestIndex(colors_, 256, c) : ((c >> 16 & 0xFF) * 30 + (c >> 8 & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
+    case 16: return (c >> 19 & 0x1F) << 11 | (c >> 10 & 0x3F) << 5 | (c >> 3 & 0x1F);
     default: return c & 0xFFFFFF;
   }
 }
@@ -164,6 +170,7 @@ uint32_t Bitmap::PixelValue(int x, int y) const {
   switch (bitsPerPixel_) {
     case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
     case 8: return row[x];
+    case 16: return row[x * 2] | (uint32_t{row[x * 2 + 1]} << 8);
     case 24: {
       const uint8_t* p = row + x * 3;
       return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
@@ -185,6 +192,10 @@ void Bitmap::SetPixelValue(int x, int y, uint32_t value) {
       break;
     }
     case 8: row[x] = static_cast<uint8_t>(value); break;
+    case 16:
+      row[x * 2] = static_cast<uint8_t>(value);
+      row[x * 2 + 1] = static_cast<uint8_t>(value >> 8);
+      break;
     case 24: {
       uint8_t* p = row + x * 3;
       p[0] = static_cast<uint8_t>(value);
@@ -198,7 +209,8 @@ void Bitmap::SetPixelValue(int x, int y, uint32_t value) {
 
 std::unique_ptr<Bitmap> CreateDIBSection(int width, int height, int bitsPerPixel, const RGBQuad* colors,
                                          int colorCount) {
-  if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) return nullptr;
+  if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32)
+    return nullptr;
   auto bitmap = MakeBitmap(Bitmap::Kind::Section, width, height, bitsPerPixel);
   if (bitmap && colors) SetDIBColorTable(*bitmap, 0, colorCount, colors);
   return bitmap;
@@ -209,7 +221,7 @@ std::unique_ptr<Bitmap> CreateBitmap(int width, int height, int planes, int bits
   Bitmap::Kind kind;
   if (bitsPerPixel == 1) {
     kind = Bitmap::Kind::Monochrome;
-  } else if (bitsPerPixel == 24 || bitsPerPixel == 32) {
+  } else if (bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32) {
     kind = Bitmap::Kind::Device;
   } else {
     return nullptr;

@@ -1,6 +1,6 @@
 // Bitmaps and raster operations as the drawing code expects them of GDI:
 // top-down pixel memory with rows padded to 4 bytes, colour tables for 1 and
-// 8 bits per pixel, and BitBlt's format conversion and clipping.
+// 8 bits per pixel, 16-bit pixels as 5-6-5, and BitBlt's format conversion and clipping.
 #pragma once
 
 #include <array>
@@ -69,12 +69,12 @@ class Bitmap {
   std::array<RGBQuad, 256> colors_{};
 };
 
-// Depths 1, 8, 24 and 32; width and height above 0 (rows are always
+// Depths 1, 8, 16 (5-6-5), 24 and 32; width and height above 0 (rows are always
 // top-down). Null when the size is impossible or the memory can't be had.
 std::unique_ptr<Bitmap> CreateDIBSection(int width, int height, int bitsPerPixel,
                                          const RGBQuad* colors = nullptr, int colorCount = 0);
 // A device-dependent bitmap; bits (may be null) have rows padded to 16 bits.
-// One bit per pixel gives a monochrome bitmap, 24 and 32 a device one.
+// One bit per pixel gives a monochrome bitmap, 16 (5-6-5), 24 and 32 a device one.
 std::unique_ptr<Bitmap> CreateBitmap(int width, int height, int planes, int bitsPerPixel, const void* bits);
 // A bitmap of the screen's format (32 bits per pixel), black.
 std::unique_ptr<Bitmap> CreateCompatibleBitmap(int width, int height);

@@ -41,12 +41,13 @@ void TStream::CopyFrom(TStream& source, int64_t count) {
 
 namespace {
 
-FileHandle OpenFileStream(const std::string& path, TFileStream::Mode mode, uint32_t shareMode) {
+FileHandle OpenFileStream(const std::string& path, TFileStream::Mode mode, uint32_t shareMode, bool followLinks) {
+  const uint32_t noFollow = followLinks ? 0 : FILE_FLAG_NO_FOLLOW;
   switch (mode) {
     case TFileStream::Mode::OpenRead:
-      return CreateFile(path, GENERIC_READ, shareMode, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+      return CreateFile(path, GENERIC_READ, shareMode, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | noFollow);
     case TFileStream::Mode::OpenReadWrite:
-      return CreateFile(path, GENERIC_READ | GENERIC_WRITE, shareMode, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+      return CreateFile(path, GENERIC_READ | GENERIC_WRITE, shareMode, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | noFollow);
     case TFileStream::Mode::Create:
       return CreateFile(path, GENERIC_READ | GENERIC_WRITE, shareMode, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_FOLLOW);
@@ -56,8 +57,8 @@ FileHandle OpenFileStream(const std::string& path, TFileStream::Mode mode, uint3
 
 }  // namespace
 
-TFileStream::TFileStream(const std::string& path, Mode mode, uint32_t shareMode)
-    : handle_(OpenFileStream(path, mode, shareMode)) {
+TFileStream::TFileStream(const std::string& path, Mode mode, uint32_t shareMode, bool followLinks)
+    : handle_(OpenFileStream(path, mode, shareMode, followLinks)) {
   if (handle_ == INVALID_HANDLE_VALUE) {
     const char* verb = mode == Mode::Create ? "Cannot create file \"" : "Cannot open file \"";
     throw EFOpenError(verb + path + "\". " + SysErrorMessage(GetLastError()));

@@ -39,8 +39,9 @@ class TStream {
 class TFileStream : public TStream {
  public:
   enum class Mode { OpenRead, OpenReadWrite, Create };
-  // OpenRead with share 0 takes the file exclusively. Throws EFOpenError.
-  TFileStream(const std::string& path, Mode mode, uint32_t shareMode = 0);
+  // OpenRead with share 0 takes the file exclusively. Without followLinks a
+  // link in the last place of the path is refused. Throws EFOpenError.
+  TFileStream(const std::string& path, Mode mode, uint32_t shareMode = 0, bool followLinks = true);
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;

@@ -2,6 +2,10 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "QtMessageBox.h"
 #include "Screen.h"
 #include "StartUp.h"
@@ -26,7 +30,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ReadScreenMetrics();
   InstallQtMessageBoxes();
-  std::vector<std::string> arguments;
-  for (const QString& argument : application.arguments().mid(1)) arguments.push_back(argument.toStdString());
+  // The bytes as given: a file name need not be valid in the locale's
+  // encoding (Windows-1251 names are common). QApplication has taken out
+  // the arguments that were its own.
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
   return RunPlayer(application, arguments);
 }

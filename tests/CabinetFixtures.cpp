@@ -169,3 +169,59 @@ std::string MakeCabinetSet(const std::string& folder, const std::string& name, c
 }
 
 }  // namespace fixtures
+
+namespace fixtures {
+
+std::string MakeLinkedCabinet(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files,
+                              const std::string& next, uint16_t index) {
+  std::string data;
+  for (const auto& file : files) data += file.second;
+  std::vector<std::string> chunks;
+  for (size_t at = 0; at < data.size(); at += 32768) chunks.push_back(data.substr(at, 32768));
+  if (chunks.empty()) chunks.emplace_back();
+  std::string blocksBytes;
+  for (const std::string& chunk : chunks) {
+    Put32(blocksBytes, 0);  // no checksum
+    Put16(blocksBytes, static_cast<uint32_t>(chunk.size()));
+    Put16(blocksBytes, static_cast<uint32_t>(chunk.size()));
+    blocksBytes += chunk;
+  }
+  const std::string neighbours = next.empty() ? std::string() : next + '\0' + "disk" + '\0';
+  const uint32_t filesAt = 36 + static_cast<uint32_t>(neighbours.size()) + 8;
+  std::string entries;
+  uint32_t offset = 0;
+  for (const auto& [name, content] : files) {
+    Put32(entries, static_cast<uint32_t>(content.size()));
+    Put32(entries, offset);
+    Put16(entries, 0);  // folder 0, whole in this cabinet
+    Put16(entries, (30 << 9) | (6 << 5) | 15);
+    Put16(entries, 12 << 11);
+    Put16(entries, 0x20);
+    entries += name + '\0';
+    offset += static_cast<uint32_t>(content.size());
+  }
+  const uint32_t dataAt = filesAt + static_cast<uint32_t>(entries.size());
+  std::string cab = "MSCF";
+  Put32(cab, 0);
+  Put32(cab, dataAt + static_cast<uint32_t>(blocksBytes.size()));
+  Put32(cab, 0);
+  Put32(cab, filesAt);
+  Put32(cab, 0);
+  cab += '\x03';
+  cab += '\x01';
+  Put16(cab, 1);
+  Put16(cab, static_cast<uint32_t>(files.size()));
+  Put16(cab, next.empty() ? 0 : 2);
+  Put16(cab, 0x4321);
+  Put16(cab, index);
+  cab += neighbours;
+  Put32(cab, dataAt);
+  Put16(cab, static_cast<uint32_t>(chunks.size()));
+  Put16(cab, 0);  // stored
+  cab += entries;
+  cab += blocksBytes;
+  WriteFile(path, cab);
+  return path;
+}
+
+}  // namespace fixtures

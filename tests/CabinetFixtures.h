@@ -40,3 +40,12 @@ std::string MakeCabinetSet(const std::string& folder, const std::string& name, c
                            const std::string& data, int parts);
 
 }  // namespace fixtures
+
+namespace fixtures {
+
+// A stored cabinet holding whole files that names `next` (no folder) as its
+// successor, empty for none, with its index in the set.
+std::string MakeLinkedCabinet(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files,
+                              const std::string& next = {}, uint16_t index = 0);
+
+}  // namespace fixtures

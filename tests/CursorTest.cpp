@@ -94,6 +94,33 @@ TEST(TekCursor, ColourBitmapHasTheScreenDepth) {
   platform::SetScreen(saved);
 }
 
+TEST(TekCursor, SixteenBitRecordsOnEveryScreenAndOnASixteenBitScreen) {
+  const platform::ScreenMetrics saved = platform::Screen();
+  for (int screenDepth : {16, 32}) {
+    for (int recorded : {16, 24, 32}) {
+      platform::ScreenMetrics screen = saved;
+      screen.bitsPerPixel = screenDepth;
+      platform::SetScreen(screen);
+      const moviewriter::Shape shape = moviewriter::ColourArrowShape(recorded);
+      TekCursor cursor;
+      ASSERT_EQ(Load(cursor, ShapeRecord(shape)).result, TekCursor::kLoaded) << screenDepth << " " << recorded;
+      ASSERT_TRUE(cursor.ColorInfo.Bitmap);
+      EXPECT_EQ(cursor.ColorInfo.Bitmap->BitsPerPixel(), screenDepth);
+      // Drawn onto a white picture the shape's colours appear, within what 16 bits keep.
+      auto picture = gdi::CreateCompatibleBitmap(32, 32);
+      gdi::FillRect(*picture, {0, 0, 32, 32}, gdi::kWhite);
+      cursor.Draw(*picture, cursor.HotSpotX, cursor.HotSpotY);
+      const bool lossy = screenDepth == 16 || recorded == 16;
+      for (int i = 0; i < 32 * 32; ++i) {
+        const uint32_t expected = shape.andMask[i] ? 0xFFFFFFu ^ shape.colour[i] : shape.colour[i];
+        const uint32_t mask = lossy ? 0xF8FCF8 : 0xFFFFFF;
+        ASSERT_EQ(picture->PixelRgb(i % 32, i / 32) & mask, expected & mask) << screenDepth << " " << recorded << " " << i;
+      }
+    }
+  }
+  platform::SetScreen(saved);
+}
+
 TEST(TekCursor, BrokenLimitsGiveAnEmptyShapeAndSkipTheRecord) {
   const auto mono = ShapeRecord(moviewriter::ArrowShape());
   const auto colour = ShapeRecord(moviewriter::ColourArrowShape());

@@ -107,6 +107,60 @@ TEST(FrameStep, SegmentsOfDifferentSizesFollowEachOther) {
                   CursorSegment(769, 3, 32, 2)});
 }
 
+// A shape larger than the system cursor, monochrome or in colour, with an
+// inverting part so that a pixel left behind shows.
+mw::Shape LargeShape(int width, int height, bool colour) {
+  mw::Shape shape;
+  shape.width = width;
+  shape.height = height;
+  shape.hotX = width / 2;
+  shape.hotY = height - 1;
+  const size_t n = static_cast<size_t>(width) * height;
+  shape.andMask.assign(n, 1);
+  shape.xorMask.assign(n, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const size_t i = static_cast<size_t>(y) * width + x;
+      shape.andMask[i] = (x + y) % 3 == 0;
+      shape.xorMask[i] = x % 2 == 0;
+    }
+  if (colour) {
+    shape.colour.assign(n, 0);
+    for (size_t i = 0; i < n; ++i) shape.colour[i] = shape.xorMask[i] ? 0x3070E0 : 0x00FF00;
+    shape.xorMask.clear();
+  }
+  return shape;
+}
+
+TEST(FrameStep, CursorsLargerThanThirtyTwoLeaveNoTrail) {
+  for (uint8_t depth : {uint8_t{8}, uint8_t{24}, uint8_t{32}}) {
+    mw::Segment s = CursorSegment(90, 70, depth, 10);
+    s.shapes = {LargeShape(64, 48, false)};
+    if (depth != 8) s.shapes.push_back(LargeShape(40, 72, true));
+    const int positions[][2] = {{45, 60}, {80, 30}, {5, 69}, {30, 10}, {89, 0}, {60, 65}, {0, 0}, {44, 40}};
+    for (size_t f = 0; f < s.frames.size(); ++f)
+      s.frames[f].cursor = {static_cast<uint16_t>(f % s.shapes.size()), static_cast<uint16_t>(positions[f % 8][0]),
+                            static_cast<uint16_t>(positions[f % 8][1])};
+    PlayAndCompare({s});
+  }
+}
+
+TEST(FrameStep, HotSpotsAtTheEndsOfTheirRangeDrawNothing) {
+  mw::Segment s = CursorSegment(20, 10, 32, 4);
+  s.shapes = {mw::ArrowShape(), mw::ArrowShape()};
+  s.shapes[0].hotX = INT32_MIN;
+  s.shapes[1].hotY = INT32_MAX;
+  for (size_t f = 0; f < s.frames.size(); ++f) s.frames[f].cursor = {static_cast<uint16_t>(f % 2), 65535, 65535};
+  Playback playback;
+  fixtures::LoadMovie(playback, {s});
+  ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
+  for (size_t f = 0; f < s.frames.size(); ++f) {
+    ASSERT_EQ(playback.ComposePicture(), result::AllRight);
+    EXPECT_EQ(ComposedPicture(playback).pixels, s.frames[f].picture.pixels) << f;
+    playback.NextFrame();
+  }
+}
+
 // A raw frame record with the given runs.
 std::vector<uint8_t> Record(int depth, const std::vector<std::pair<uint32_t, uint32_t>>& runs) {
   std::vector<uint8_t> r(8, 0);

@@ -94,7 +94,7 @@ TEST(BitBlt, TwentyFourBitRowsArePadded) {
   EXPECT_EQ(RowStride(769, 32, 4), 3076);
   EXPECT_EQ(RowStride(769, 24, 4), 2308);
   EXPECT_FALSE(CreateDIBSection(0, 5, 32));
-  EXPECT_FALSE(CreateDIBSection(5, 5, 16));
+  EXPECT_FALSE(CreateDIBSection(5, 5, 4));
   EXPECT_FALSE(CreateBitmap(4, 4, 1, 8, nullptr));
 }
 
@@ -127,6 +127,38 @@ TEST(DrawIconTest, AndThenXorInvertsWhereBothAreSet) {
   EXPECT_EQ(dst->PixelRgb(1, 2), kBlack);                               // AND 0, XOR 0: black
   EXPECT_EQ(dst->PixelRgb(2, 2), kWhite);                               // AND 0, XOR 1: white
   EXPECT_EQ(dst->PixelValue(0, 0), 7u);
+}
+
+TEST(Gdi16, FiveSixFivePixelsConvertBothWays) {
+  auto screen = CreateBitmap(3, 2, 1, 16, nullptr);
+  ASSERT_TRUE(screen);
+  EXPECT_EQ(screen->GetKind(), Bitmap::Kind::Device);
+  EXPECT_EQ(screen->Stride(), 8);
+  // Pure colours keep their full values; others lose the low bits of each part.
+  const Rgb colours[] = {0xFFFFFF, 0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x3070E0};
+  for (const Rgb c : colours) {
+    screen->SetPixelValue(1, 1, screen->NativeValue(c));
+    const Rgb back = screen->PixelRgb(1, 1);
+    EXPECT_EQ(back & 0xF8FCF8, c & 0xF8FCF8) << std::hex << c;
+    if (c == 0xFFFFFF || c == 0) {
+      EXPECT_EQ(back, c);
+    }
+  }
+  EXPECT_EQ(screen->NativeValue(0xFF0000), 0xF800u);
+  EXPECT_EQ(screen->NativeValue(0x00FF00), 0x07E0u);
+
+  // A true-colour section onto the 16-bit screen and back onto 32 bits.
+  auto source = CreateDIBSection(3, 2, 32);
+  source->SetPixelValue(0, 0, 0xFF0000);
+  source->SetPixelValue(2, 1, 0x0000FF);
+  ASSERT_TRUE(BitBlt(*screen, 0, 0, 3, 2, *source, 0, 0, Rop::SrcCopy));
+  EXPECT_EQ(screen->PixelValue(0, 0), 0xF800u);
+  EXPECT_EQ(screen->PixelValue(2, 1), 0x001Fu);
+  auto back = CreateCompatibleBitmap(3, 2);
+  BitBlt(*back, 0, 0, 3, 2, *screen, 0, 0, Rop::SrcCopy);
+  EXPECT_EQ(back->PixelRgb(0, 0), 0xFF0000u);
+  EXPECT_EQ(back->PixelRgb(2, 1), 0x0000FFu);
+  EXPECT_EQ(back->PixelRgb(1, 0), 0u);
 }
 
 }  // namespace

@@ -315,6 +315,30 @@ class Copy {
   bool continuedAll_ = false;
 };
 
+// The decompressor of one copy call, destroyed with everything it left open.
+class Decompressor {
+ public:
+  explicit Decompressor(Context& c) : c_(c) {
+    c_.cabd = mspack_create_cab_decompressor(&c_.system);
+    // The callbacks are unbuffered reads: large input buffers keep their count down.
+    if (c_.cabd) c_.cabd->set_param(c_.cabd, MSCABD_PARAM_DECOMPBUF, 1 << 16);
+  }
+  ~Decompressor() {
+    if (c_.cabd) mspack_destroy_cab_decompressor(c_.cabd);
+    c_.cabd = nullptr;
+  }
+  Decompressor(const Decompressor&) = delete;
+  Decompressor& operator=(const Decompressor&) = delete;
+
+ private:
+  Context& c_;
+};
+
+BOOL FailAlloc(Context* c) {
+  Fail(c, FDIERROR_ALLOC_FAIL);
+  return 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -342,15 +366,6 @@ HFDI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnr
   c->erf = perf;
   c->system = {SysOpen, SysClose, SysRead, SysWrite, SysSeek, SysTell, SysMessage,
                     SysAllocTagged, SysFree, SysCopy, nullptr};
-  c->cabd = mspack_create_cab_decompressor(&c->system);
-  // The callbacks are unbuffered reads: large input buffers keep their count down.
-  if (c->cabd) c->cabd->set_param(c->cabd, MSCABD_PARAM_DECOMPBUF, 1 << 16);
-  if (!c->cabd) {
-    if (perf) *perf = {FDIERROR_ALLOC_FAIL, 0, 1};
-    c->~Context();
-    pfnfree(c);
-    return nullptr;
-  }
   return c;
 }
 
@@ -359,15 +374,22 @@ BOOL FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int32_t, PFNFDINOTIF
   auto* c = static_cast<Context*>(hfdi);
   if (!c || !pszCabinet || !pfnfdin) return 0;
   ActiveContext running(c);
-  Copy copy(*c, pfnfdin, pvUser);
-  return copy.Run(pszCabinet, pszCabPath ? pszCabPath : "");
+  // A decompressor of its own for every copy call: one that failed keeps the
+  // state and the open cabinet of its folder, which must never serve the next.
+  Decompressor decompressor(*c);
+  if (!c->cabd) return FailAlloc(c);
+  BOOL ok;
+  {
+    Copy copy(*c, pfnfdin, pvUser);
+    ok = copy.Run(pszCabinet, pszCabPath ? pszCabPath : "");
+  }
+  return ok;
 }
 
 BOOL FDIDestroy(HFDI hfdi) {
   auto* c = static_cast<Context*>(hfdi);
   if (!c) return 0;
   ActiveContext running(c);
-  mspack_destroy_cab_decompressor(c->cabd);
   PFNFREE release = c->free;
   c->~Context();
   release(c);

@@ -147,7 +147,11 @@ intptr_t CabFileOpen(const char* name, int32_t flags, int32_t* error, bool follo
   if (flags & EK_O_SEQUENTIAL) attributes |= FILE_FLAG_SEQUENTIAL_SCAN;
   if ((flags & EK_O_TEMPORARY) && create) attributes |= FILE_FLAG_DELETE_ON_CLOSE;
   if (!followLinks) attributes |= FILE_FLAG_NO_FOLLOW;
-  const FileHandle handle = CreateFile(name, access, FILE_SHARE_READ, disposition, attributes);
+  // A name the player did not choose (a cabinet, the next one of a set) is
+  // found whatever its letter case, as the disk it was copied from found it;
+  // files it creates keep their exact names.
+  const std::string path = create ? std::string(name) : FindFileIgnoringCase(name);
+  const FileHandle handle = CreateFile(path, access, FILE_SHARE_READ, disposition, attributes);
   if (handle == INVALID_HANDLE_VALUE) {
     Store(error);
     return -1;

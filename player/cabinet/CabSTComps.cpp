@@ -1,8 +1,10 @@
 #include "CabSTComps.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -114,8 +116,14 @@ void TSTCabReader::ExtractFiles(const std::string& cabinetFile, const std::strin
   DestinationFolder = AddTrailingBackslash(destination);
   SourceNames.clear();
   TargetNames.clear();
+  TargetHandles.clear();
   std::string current = CabinetFileName;
-  while (!current.empty()) {
+  // A set ends at the first cabinet met again, however it is named, and
+  // after as many cabinets as its 16-bit index counts.
+  std::set<std::pair<dev_t, ino_t>> visited;
+  while (!current.empty() && visited.size() < kMaxCabinetsInSet) {
+    struct stat st {};
+    if (::stat(current.c_str(), &st) == 0 && !visited.insert({st.st_dev, st.st_ino}).second) break;
     NextCabinetName.clear();
     RequestedNextCabinet.clear();
     NextCabinetRequested = false;
@@ -130,6 +138,7 @@ void TSTCabReader::ExtractFiles(const std::string& cabinetFile, const std::strin
     std::string folder = platform::ExtractFilePath(current);
     pendingError_ = nullptr;
     const bool ok = cabintf::FDICopy(FdiContext, name.data(), folder.data(), 0, cabintf::CabNotify, nullptr, this);
+    if (!ok || pendingError_) CloseOpenTargets();
     if (pendingError_) std::rethrow_exception(std::exchange(pendingError_, nullptr));
     CheckFdiResult(ok);
     if (NextCabinetRequested) {
@@ -140,8 +149,18 @@ void TSTCabReader::ExtractFiles(const std::string& cabinetFile, const std::strin
       current.clear();
     }
     if (flags.count(TSTCabExtractFlag::SingleCabinet)) current.clear();
-    else if (!current.empty() && !platform::FileExists(current)) current.clear();
+    else if (!current.empty() && !platform::FileExists(current = platform::FindFileIgnoringCase(current)))
+      current.clear();
   }
+}
+
+void TSTCabReader::CloseOpenTargets() {
+  // The library never announces the end of a file it failed on: its target is closed here.
+  int32_t ignored = 0;
+  for (const intptr_t hf : TargetHandles) cabintf::CabFileClose(hf, &ignored);
+  SourceNames.clear();
+  TargetNames.clear();
+  TargetHandles.clear();
 }
 
 intptr_t TSTCabReader::Notify(FDINOTIFICATIONTYPE type, FDINOTIFICATION& n) {
@@ -186,6 +205,12 @@ intptr_t TSTCabReader::CopyFile(FDINOTIFICATION& n, bool& anAbort) {
     ERF refused{FDIERROR_USER_ABORT, 0, 1};
     throw ESTCabinet(refused, "Refused to extract \"" + source + "\": the name leaves the destination folder");
   }
+  const size_t slash = relative->find('/');
+  if (slash != std::string::npos && ReservedNames.count(relative->substr(0, slash))) {
+    ERF refused{FDIERROR_USER_ABORT, 0, 1};
+    throw ESTCabinet(refused, "Refused to extract \"" + source + "\": it would make a folder of " +
+                                  relative->substr(0, slash));
+  }
   std::string target = JoinPath({DestinationFolder, *relative});
   if (OnCopyFile) OnCopyFile(*this, source, n.cb, n.date, n.time, n.attribs, n.iFolder, target, anAbort);
   if (anAbort) return -1;
@@ -211,6 +236,7 @@ intptr_t TSTCabReader::CopyFile(FDINOTIFICATION& n, bool& anAbort) {
   if (hf == -1) return -1;
   SourceNames.push_back(source);
   TargetNames.push_back(target);
+  TargetHandles.push_back(hf);
   return hf;
 }
 
@@ -219,11 +245,14 @@ intptr_t TSTCabReader::CloseFile(FDINOTIFICATION& n, bool& anAbort) {
   cabintf::CabFileClose(n.hf, &ignored);
   const std::string source = Text(n.psz1);
   std::string target;
-  const int index = FindSource(source);
+  // The entry of this very handle, when the same name was opened twice.
+  const auto own = std::find(TargetHandles.begin(), TargetHandles.end(), n.hf);
+  const int index = own != TargetHandles.end() ? static_cast<int>(own - TargetHandles.begin()) : FindSource(source);
   if (index >= 0) {
     target = TargetNames[static_cast<size_t>(index)];
     SourceNames.erase(SourceNames.begin() + index);
     TargetNames.erase(TargetNames.begin() + index);
+    TargetHandles.erase(TargetHandles.begin() + index);
     (void)cabintf::SetFileDateTimeAttributes(target.c_str(), n.date, n.time, n.attribs, &ignored);
   }
   bool anExec = n.cb & 1;

@@ -53,6 +53,9 @@ using TSTCabReaderUnrecognizedNotifyEvent =
 
 class TSTCabReader {
  public:
+  // A set's cabinets are numbered with 16 bits.
+  static constexpr size_t kMaxCabinetsInSet = 65535;
+
   TSTCabReader();
   ~TSTCabReader();
   TSTCabReader(const TSTCabReader&) = delete;
@@ -70,11 +73,15 @@ class TSTCabReader {
   TSTCabReaderCloseFileEvent OnCloseFile;
   TSTCabReaderNextCabinetEvent OnNextCabinet;
   TSTCabReaderUnrecognizedNotifyEvent OnUnrecognizedNotify;
+  // Names in the destination folder that no entry may turn into a folder:
+  // the files whose place its owner keeps for itself.
+  std::set<std::string> ReservedNames;
   // Opens a file the cabinet marks run-after-extract; the shell's by default.
   std::function<void(const std::string&)> ShellOpen;
 
  private:
   void CheckFdiResult(bool ok);
+  void CloseOpenTargets();
   void ReleaseContext();
   intptr_t CabinetInfo(FDINOTIFICATION& n, bool& anAbort);
   intptr_t CopyFile(FDINOTIFICATION& n, bool& anAbort);
@@ -91,6 +98,7 @@ class TSTCabReader {
   ERF ErrorInfo{};
   std::vector<std::string> SourceNames;
   std::vector<std::string> TargetNames;
+  std::vector<intptr_t> TargetHandles;
   // An error met inside a notification, raised once the library has returned.
   std::exception_ptr pendingError_;
 };

@@ -1,18 +1,24 @@
 #include "MovieExtraction.h"
 
+#include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "CabSTComps.h"
 #include "Files.h"
+#include "FolderLock.h"
 #include "LittleEndian.h"
 #include "Streams.h"
+#include "Win32Error.h"
 
 bool IsPackagedMovie(const std::string& path) {
   return platform::LowerFileExt(path) == ".exe";
 }
 
 namespace {
+
+constexpr const char* kMovieFileName = "MyFilm.~ekflm";
+constexpr const char* kTempCabinetName = "temp.ekcab";
 
 // Open with no sharing, tried again without pause until the time is up.
 std::unique_ptr<platform::TFileStream> OpenPackage(const std::string& path, std::chrono::milliseconds retry) {
@@ -27,10 +33,20 @@ std::unique_ptr<platform::TFileStream> OpenPackage(const std::string& path, std:
   }
 }
 
+// The places of the fixed files are the player's own: a folder or a link that
+// stands there is removed (a link, not what it points to).
+void ClearFixedPlace(const std::string& path) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(std::filesystem::symlink_status(path, ignored)))
+    std::filesystem::remove_all(path, ignored);
+}
+
 }  // namespace
 
-TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& reader,
-                                         std::string& cabinetFile) const {
+TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& reader, std::string& cabinetFile) {
+  FailureText.clear();
+  WriteError = 0;
+  ClearFixedPlace(TempMovieFile);
   if (platform::PathExists(TempMovieFile)) {
     platform::DeleteFile(TempMovieFile);
     if (platform::PathExists(TempMovieFile)) return TExtractResult::TempMovieFileBusy;
@@ -39,31 +55,76 @@ TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& 
   cabinetFile = path;
   if (temporary) {
     const std::unique_ptr<platform::TFileStream> package = OpenPackage(path, PackageRetry);
-    if (!package) return TExtractResult::UnsupportedFormat;
+    if (!package) {
+      FailureText = "the packaged movie can't be opened";
+      return TExtractResult::UnsupportedFormat;
+    }
     const int64_t size = package->Size();
-    if (size < 4) return TExtractResult::UnsupportedFormat;
+    if (size < 4) {
+      FailureText = "the file of " + std::to_string(size) + " bytes is too short for a packaged movie";
+      return TExtractResult::UnsupportedFormat;
+    }
     uint8_t trailer[4];
     package->Seek(-4, platform::SeekOrigin::End);
     package->ReadBuffer(trailer, 4);
     const int32_t length = platform::Int32LE(trailer);
     // A cabinet that would start before the file or run into the trailer is no packaged movie.
-    if (length < 0 || length > size - 4) return TExtractResult::UnsupportedFormat;
+    if (length < 0 || length > size - 4) {
+      FailureText = "the trailer gives a cabinet of " + std::to_string(length) + " bytes in a file of " +
+                    std::to_string(size) + " bytes";
+      return TExtractResult::UnsupportedFormat;
+    }
     package->Seek(size - length - 4, platform::SeekOrigin::Begin);
-    cabinetFile = TempDir + "temp.ekcab";
+    cabinetFile = TempDir + kTempCabinetName;
+    ClearFixedPlace(cabinetFile);
     std::unique_ptr<platform::TFileStream> cabinet;
     try {
       cabinet = std::make_unique<platform::TFileStream>(cabinetFile, platform::TFileStream::Mode::Create, 0);
-    } catch (const platform::EFOpenError&) {
+    } catch (const platform::EFOpenError& e) {
+      FailureText = e.what();
       return TExtractResult::TempCabinetNotCreated;
     }
-    cabinet->CopyFrom(*package, length);
+    try {
+      cabinet->CopyFrom(*package, length);
+    } catch (const platform::EWriteError&) {
+      // A partial cabinet would only keep the disk full for the next opening.
+      WriteError = platform::GetLastError();
+      FailureText = "temp.ekcab can't be written: " + platform::SysErrorMessage(WriteError);
+      cabinet.reset();
+      platform::DeleteFile(cabinetFile);
+      return TExtractResult::TempCabinetNotWritten;
+    }
   }
+  reader.ReservedNames = {kMovieFileName, kTempCabinetName};
   try {
     reader.ExtractFiles(cabinetFile, TempDir);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     // The temporary cabinet stays, to show what was cut out.
+    FailureText = e.what();
     return TExtractResult::UnsupportedFormat;
   }
   if (temporary) platform::DeleteFile(cabinetFile);
+  return TExtractResult::Extracted;
+}
+
+TExtractResult TMovieExtraction::ExtractAndRead(const std::string& path, TSTCabReader& reader,
+                                                std::string& cabinetFile,
+                                                const std::function<void(platform::TStream&)>& read) {
+  const platform::TFolderLock lock(TempDir, TempFolderWait);
+  if (!lock.Held()) {
+    FailureText = "another player keeps " + TempDir + " busy";
+    return TExtractResult::TempMovieFileBusy;
+  }
+  const TExtractResult result = Extract(path, reader, cabinetFile);
+  if (result != TExtractResult::Extracted) return result;
+  std::unique_ptr<platform::TFileStream> movie;
+  try {
+    movie = std::make_unique<platform::TFileStream>(TempMovieFile, platform::TFileStream::Mode::OpenRead, 0,
+                                                    /*followLinks=*/false);
+  } catch (const platform::EFOpenError& e) {
+    FailureText = e.what();
+    return TExtractResult::MovieFileNotOpened;
+  }
+  read(*movie);
   return TExtractResult::Extracted;
 }

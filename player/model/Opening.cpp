@@ -1,6 +1,7 @@
 // Opening a movie: the open action, extraction through the temporary
 // folder, reading, and the messages of every failure.
 #include <QAction>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
@@ -19,11 +20,11 @@
 namespace {
 
 std::optional<std::string> AskForMovie(QWidget* parent, const std::string& folder) {
-  QFileDialog dialog(parent, QString(), QString::fromStdString(folder), QStringLiteral("ekLensa Files (*.ekcab)"));
+  QFileDialog dialog(parent, QString(), QFile::decodeName(QByteArray::fromStdString(folder)), QStringLiteral("ekLensa Files (*.ekcab)"));
   dialog.setDefaultSuffix(QStringLiteral("ekcab"));
   dialog.setFileMode(QFileDialog::AnyFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().front().toStdString();
+  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
 }
 
 }  // namespace
@@ -88,25 +89,23 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
     ~HideNotice() { player.ShowLoadingNotice(false); }
   } hide{*this};
   ResetMovie();
-  if (!ExtractMovieFile(path)) return false;
-  std::unique_ptr<platform::TFileStream> movie;
-  try {
-    movie = std::make_unique<platform::TFileStream>(TempMovieFile, platform::TFileStream::Mode::OpenRead, 0);
-  } catch (const platform::EFOpenError&) {
-    return false;
-  }
-  const int32_t count = static_cast<int32_t>(ReadSegmentEntries(*movie).size());
-  ReadSegmentTable(movie.get());
-  for (int32_t i = 0; i < count; ++i) LoadSegmentFromStream(movie.get());
+  const bool read = ExtractMovieFile(path, [this](platform::TStream& movie) {
+    const int32_t count = static_cast<int32_t>(ReadSegmentEntries(movie).size());
+    ReadSegmentTable(&movie);
+    for (int32_t i = 0; i < count; ++i) LoadSegmentFromStream(&movie);
+  });
+  if (!read) return false;
   Loaded = true;
   if (!SegmentList.empty()) CurSegment = 0;
   pbrProgress->setMaximum(TotalFrames());
   return true;
 }
 
-bool TekLensaPlayer::ExtractMovieFile(const std::string& path) {
-  TMovieExtraction extraction{TempDir, TempMovieFile, PackageRetry};
-  switch (extraction.Extract(path, STCabReader, CabinetFile)) {
+bool TekLensaPlayer::ExtractMovieFile(const std::string& path, const std::function<void(platform::TStream&)>& read) {
+  TMovieExtraction extraction(TempDir, TempMovieFile);
+  extraction.PackageRetry = PackageRetry;
+  extraction.TempFolderWait = TempFolderWait;
+  switch (extraction.ExtractAndRead(path, STCabReader, CabinetFile, read)) {
     case TExtractResult::Extracted: return true;
     case TExtractResult::TempMovieFileBusy: {
       const std::string text = lbMessages[1];
@@ -115,7 +114,11 @@ bool TekLensaPlayer::ExtractMovieFile(const std::string& path) {
       return false;
     }
     case TExtractResult::TempCabinetNotCreated: platform::MessageBox(lbMessages[2]); return false;
+    case TExtractResult::TempCabinetNotWritten:
+      platform::MessageBox(TempCabinetNotWrittenText(extraction.WriteError));
+      return false;
     case TExtractResult::UnsupportedFormat: platform::MessageBox(lbMessages[3]); return false;
+    case TExtractResult::MovieFileNotOpened: return false;
   }
   return false;
 }

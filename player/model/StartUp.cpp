@@ -18,15 +18,25 @@ std::optional<int> OpenMovieAtStart(TekLensaPlayer& player, const std::vector<st
   player.SetFileName(*path);
   player.show();
   try {
-    if (player.OpenMovie(*path)) player.APlay->trigger();
+    // Played directly, not through the action's guard: an error of the first
+    // activation ends the program like an error of opening.
+    if (player.OpenMovie(*path)) player.APlayExecute();
   } catch (const std::exception& e) {
+    player.EnableTimer(false);
     platform::MessageBox(e.what(), "Error", platform::MessageIcon::Error);
     return 1;
   }
+  // The request to end after message 0 came before the event loop that would have seen it.
+  if (player.Ending()) return 1;
   return std::nullopt;
 }
 
 int RunPlayer(QApplication& application, const std::vector<std::string>& arguments) {
+  // Declared before the main window, so destroyed after it: its destruction
+  // stops playback, which hides the display window.
+  TfrmSegments segments;
+  TfrmAbout about;
+  TfrmDisplay display;
   std::unique_ptr<TekLensaPlayer> player;
   try {
     player = std::make_unique<TekLensaPlayer>();
@@ -35,9 +45,6 @@ int RunPlayer(QApplication& application, const std::vector<std::string>& argumen
     return 1;
   }
   if (player->CreationFailed()) return 1;
-  TfrmSegments segments;
-  TfrmAbout about;
-  TfrmDisplay display;
   player->AttachWindows(&segments, &about, &display);
 
   player->showMaximized();

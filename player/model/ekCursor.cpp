@@ -1,5 +1,6 @@
 #include "ekCursor.h"
 
+#include <algorithm>
 #include <new>
 
 #include "FieldReader.h"
@@ -77,9 +78,10 @@ uint8_t TekCursor::LoadFromStream(FieldReader& reader) {
 }
 
 uint8_t TekCursor::LoadColorImage(FieldReader& reader) {
-  // The image has no colour table, so only true-colour images have colours.
+  // The image has no colour table, so only images of 16 bits and more have colours.
   const bool colorFits = SideInRange(ColorInfo.Width) && SideInRange(ColorInfo.Height) &&
-                         (ColorInfo.BitsPerPixel == 24 || ColorInfo.BitsPerPixel == 32) &&
+                         (ColorInfo.BitsPerPixel == 16 || ColorInfo.BitsPerPixel == 24 ||
+                          ColorInfo.BitsPerPixel == 32) &&
                          ColorInfo.ByteCount <= int64_t{gdi::RowStride(ColorInfo.Width, ColorInfo.BitsPerPixel, 4)} *
                                                     ColorInfo.Height;
   auto section = colorFits ? gdi::CreateDIBSection(ColorInfo.Width, ColorInfo.Height, ColorInfo.BitsPerPixel)
@@ -97,8 +99,24 @@ uint8_t TekCursor::LoadColorImage(FieldReader& reader) {
   return kLoaded;
 }
 
+int TekCursor::Origin(int32_t position, int32_t hotSpot) {
+  // Far enough outside any picture to draw nothing, near enough that sizes added to it can't overflow.
+  constexpr int64_t kFar = int64_t{1} << 30;
+  return static_cast<int>(std::clamp<int64_t>(int64_t{position} - hotSpot, -kFar, kFar));
+}
+
+int TekCursor::DrawnWidth() const {
+  if (!handle_) return 0;
+  return ColorInfo.ByteCount == 0 ? MaskInfo.Width : std::max(MaskInfo.Width, ColorInfo.Width);
+}
+
+int TekCursor::DrawnHeight() const {
+  if (!handle_) return 0;
+  return ColorInfo.ByteCount == 0 ? MaskInfo.Height / 2 : std::max(MaskInfo.Height, ColorInfo.Height);
+}
+
 void TekCursor::Draw(gdi::Bitmap& target, int x, int y) const {
-  const int left = x - HotSpotX, top = y - HotSpotY;
+  const int left = Origin(x, HotSpotX), top = Origin(y, HotSpotY);
   if (ColorInfo.ByteCount == 0) {
     if (handle_) gdi::DrawIcon(target, left, top, *handle_);
     return;

@@ -36,6 +36,11 @@ class TekCursor {
   void Clear();
   // Draws the shape with its hot spot at x, y.
   void Draw(gdi::Bitmap& target, int x, int y) const;
+  // The pixels that drawing touches: 0 × 0 for an empty shape.
+  int DrawnWidth() const;
+  int DrawnHeight() const;
+  // Where a shape whose hot spot is at `position` begins, for any values the file holds.
+  static int Origin(int32_t position, int32_t hotSpot);
 
   const gdi::Cursor* Handle() const { return handle_.get(); }
   int32_t HotSpotX = 0;

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "DurationText.h"
+#include "CodePage.h"
 #include "Files.h"
 #include "Jpeg.h"
 #include "MessageBox.h"
@@ -86,7 +87,7 @@ void TekLensaPlayer::LoadSegmentFromStream(platform::TStream* stream) {
 }
 
 void TekLensaPlayer::SetFileName(const std::string& path) {
-  pnlPath->setText(QString::fromStdString(platform::ExtractFileName(path)));
+  pnlPath->setText(QString::fromStdString(platform::FileNameText(platform::ExtractFileName(path))));
   FileName = path;
   Loaded = false;
 }

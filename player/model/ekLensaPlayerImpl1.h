@@ -66,13 +66,17 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   const std::string& GetFileName() const { return FileName; }
   void ALoadFromFileExecute();
   bool OpenMovie(const std::string& path);
-  bool ExtractMovieFile(const std::string& path);
+  // Puts the movie file in place and reads it through `read` while the
+  // temporary folder is this player's alone.
+  bool ExtractMovieFile(const std::string& path, const std::function<void(platform::TStream&)>& read);
   TResult ResetMovie();
   // The open dialog, starting in the given folder: the chosen path, or none
   // when cancelled. Tests put their own in its place.
   std::function<std::optional<std::string>(const std::string& folder)> OpenDialog;
   // How long a packaged movie that another program holds is tried again.
   std::chrono::milliseconds PackageRetry{15000};
+  // How long another player may keep the temporary folder busy.
+  std::chrono::milliseconds TempFolderWait{15000};
   TSTCabReader STCabReader;
 
   // Transport.

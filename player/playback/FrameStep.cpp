@@ -44,13 +44,14 @@ TResult TMoviePlayback::ComposePicture() {
     gdi::SetDIBColorTable(*hbmCursor, 0, 256, ColorTable.data());
   }
   if (CursorSaved) {
-    gdi::BitBlt(*picture, CursorSaveX, CursorSaveY, CursorWidth, CursorHeight, *hbmCursor, 0, 0, gdi::Rop::SrcCopy);
-    MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorWidth, CursorHeight);
+    gdi::BitBlt(*picture, CursorSaveX, CursorSaveY, CursorSaveWidth, CursorSaveHeight, *hbmCursor, 0, 0,
+                gdi::Rop::SrcCopy);
+    MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorSaveWidth, CursorSaveHeight);
   }
   const int64_t offset = CurFrame - FrameBuffer.get();
   ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset), PictureDepth, *picture, Changed);
   DrawCursor();
-  if (CursorSaved) MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorWidth, CursorHeight);
+  if (CursorSaved) MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorSaveWidth, CursorSaveHeight);
   return result::AllRight;
 }
 

@@ -88,6 +88,9 @@ class TMoviePlayback {
   TCursorRecord CursorRecord;
   int32_t CursorSaveX = 0;
   int32_t CursorSaveY = 0;
+  // The saved area: the system cursor's size, or a larger shape's.
+  int32_t CursorSaveWidth = 0;
+  int32_t CursorSaveHeight = 0;
   // The last step drew a cursor whose area hbmCursor holds.
   bool CursorSaved = false;
   // The picture memory changed since whoever shows it last called Reset.
@@ -103,6 +106,8 @@ class TMoviePlayback {
 
  private:
   void CreatePictures();
+  // hbmCursor holds width × height, made larger when it must; false when it can't be.
+  bool CursorSaveFits(int width, int height);
   void ReadPaletteRecord(SegInfo& segment);
 
   int64_t frameBufferBytes_ = 0;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "CodePage.h"
 #include "Files.h"
 #include "MessageBox.h"
 #include "PictureView.h"
@@ -97,7 +98,7 @@ void TekLensaPlayer::SegmentActivated(const SegInfo& segment) {
   if (PlayState == playstate::Playing) {
     pnlPath->setText(QString::fromStdString(segment.Name.Utf8()));
     if (frmDisplay)
-      frmDisplay->setWindowTitle(QString::fromStdString(platform::ExtractFileName(FileName)) + QStringLiteral(":  ") +
+      frmDisplay->setWindowTitle(QString::fromStdString(platform::FileNameText(platform::ExtractFileName(FileName))) + QStringLiteral(":  ") +
                                  pnlPath->text());
   }
 }

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QToolButton>
 
+#include "CodePage.h"
 #include "Files.h"
 #include "PictureView.h"
 #include "WaitPointer.h"
@@ -23,7 +24,7 @@ void TekLensaPlayer::SetPlayState(uint8_t state) {
       btnPlay->setEnabled(true);
       btnLoadFromFile->setEnabled(true);
       SetButtonTransparentColor(btnStop, Qt::black);
-      pnlPath->setText(QString::fromStdString(platform::ExtractFileName(FileName)));
+      pnlPath->setText(QString::fromStdString(platform::FileNameText(platform::ExtractFileName(FileName))));
       ALoadFromFile->setEnabled(true);
       break;
     case playstate::Playing:

@@ -14,12 +14,15 @@ bool IsBareMovie(const std::string& path) {
   return platform::LowerFileExt(path) == ".~ekflm";
 }
 
-const char* ExtractionFailure(TExtractResult result) {
+std::string ExtractionFailure(TExtractResult result, const std::string& detail) {
+  std::string text;
   switch (result) {
-    case TExtractResult::TempMovieFileBusy: return "the temporary movie file can't be removed";
-    case TExtractResult::TempCabinetNotCreated: return "the temporary cabinet can't be created";
-    default: return "not a cabinet or packaged movie that can be read";
+    case TExtractResult::TempMovieFileBusy: text = "the temporary movie file can't be removed"; break;
+    case TExtractResult::TempCabinetNotCreated: text = "the temporary cabinet can't be created"; break;
+    case TExtractResult::TempCabinetNotWritten: text = "the temporary cabinet can't be written"; break;
+    default: text = "not a cabinet or packaged movie that can be read"; break;
   }
+  return detail.empty() ? text : text + ": " + detail;
 }
 
 }  // namespace
@@ -31,11 +34,12 @@ TMovieSource::TMovieSource(const std::string& path) {
     std::string folder = platform::GetTempPath() + "convert-XXXXXX";
     if (!::mkdtemp(folder.data())) throw platform::Exception("can't make a private folder under " + platform::GetTempPath());
     folder_.path = folder + "/";
-    TMovieExtraction extraction{folder_.path, folder_.path + "MyFilm.~ekflm", std::chrono::milliseconds(15000)};
+    TMovieExtraction extraction(folder_.path, folder_.path + "MyFilm.~ekflm");
     TSTCabReader reader;
     std::string cabinet;
     const TExtractResult result = extraction.Extract(path, reader, cabinet);
-    if (result != TExtractResult::Extracted) throw platform::Exception(ExtractionFailure(result));
+    if (result != TExtractResult::Extracted)
+      throw platform::Exception(ExtractionFailure(result, extraction.FailureText));
     movieFile = extraction.TempMovieFile;
     if (!platform::FileExists(movieFile)) throw platform::Exception("the cabinet holds no MyFilm.~ekflm");
   }

@@ -100,6 +100,13 @@ void WriteShape(Bytes& out, const Shape& shape) {
   for (int y = 0; y < shape.height; ++y) {
     for (int x = 0; x < shape.width; ++x) {
       const uint32_t c = shape.colour[static_cast<size_t>(y) * shape.width + x];
+      if (pixelBytes == 2) {
+        // 5-6-5: the low bits of each part are dropped.
+        const uint32_t packed = (c >> 19 & 0x1F) << 11 | (c >> 10 & 0x3F) << 5 | (c >> 3 & 0x1F);
+        out.U8(packed);
+        out.U8(packed >> 8);
+        continue;
+      }
       out.U8(c);
       out.U8(c >> 8);
       out.U8(c >> 16);
