@@ -7,9 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <thread>
 
 #include "Exception.h"
 #include "Files.h"
+#include "FolderLock.h"
 #include "Win32Error.h"
 
 namespace fs = std::filesystem;
@@ -44,21 +47,69 @@ TEST_F(TempPathTest, CreatesPrivateFolderWithTrailingSlash) {
   EXPECT_EQ(GetTempPath(), folder_.string() + "/");
 }
 
-TEST_F(TempPathTest, RefusesLinkForeignOwnerAndOpenModes) {
+// A folder this process may use alone: ours, a folder, writable by nobody else.
+void ExpectPrivateFolder(const std::string& path) {
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(path.back(), '/');
+  struct stat st {};
+  ASSERT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  EXPECT_TRUE(S_ISDIR(st.st_mode)) << path;
+  EXPECT_EQ(st.st_uid, ::getuid()) << path;
+  EXPECT_EQ(st.st_mode & 0777, 0700u) << path;
+}
+
+TEST_F(TempPathTest, UnusableFolderFallsBackToAFreshPrivateOne) {
+  const std::string fixed = folder_.string() + "/";
   fs::create_directories(base_ / "elsewhere");
   fs::create_symlink(base_ / "elsewhere", folder_);
-  EXPECT_THROW(GetTempPath(), Exception);
+  std::string chosen = GetTempPath();
+  EXPECT_NE(chosen, fixed);
+  ExpectPrivateFolder(chosen);
+  EXPECT_EQ(GetTempPath(), chosen);  // the same fresh folder for the rest of the run
   fs::remove(folder_);
 
   fs::create_directory(folder_);
   fs::permissions(folder_, fs::perms::all);
-  EXPECT_THROW(GetTempPath(), Exception);
+  EXPECT_NE(GetTempPath(), fixed);
+  ExpectPrivateFolder(GetTempPath());
 
   if (::getuid() == 0) {
     fs::permissions(folder_, fs::perms::owner_all);
     ASSERT_EQ(::chown(folder_.c_str(), 12345, 12345), 0);
-    EXPECT_THROW(GetTempPath(), Exception);
+    EXPECT_NE(GetTempPath(), fixed);
+    ExpectPrivateFolder(GetTempPath());
   }
+  fs::remove_all(folder_);
+  EXPECT_EQ(GetTempPath(), fixed);
+}
+
+TEST_F(TempPathTest, TemporaryFolderThatCannotBeMadeUsesTheRuntimeFolder) {
+  ::setenv("TMPDIR", "/proc/no-such-folder", 1);
+  const char* oldRuntime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedRuntime = oldRuntime ? oldRuntime : "";
+  fs::create_directories(base_ / "runtime");
+  fs::permissions(base_ / "runtime", fs::perms::owner_all);
+  ::setenv("XDG_RUNTIME_DIR", (base_ / "runtime").c_str(), 1);
+  const std::string chosen = GetTempPath();
+  EXPECT_EQ(chosen, (base_ / "runtime" / "ekPlayer").string() + "/");
+  ExpectPrivateFolder(chosen);
+  ::unsetenv("XDG_RUNTIME_DIR");
+  ExpectPrivateFolder(GetTempPath());
+  if (savedRuntime.empty()) ::unsetenv("XDG_RUNTIME_DIR"); else ::setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+}
+
+TEST(ForceDirectoriesTest, EveryFolderIsPrivateWhateverTheUmask) {
+  const std::string dir = testing::TempDir() + "force-" + std::to_string(::getpid());
+  fs::remove_all(dir);
+  const mode_t saved = ::umask(0);
+  EXPECT_TRUE(ForceDirectories(dir + "/a/b"));
+  ::umask(saved);
+  for (const std::string& folder : {dir, dir + "/a", dir + "/a/b"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << folder;
+  }
+  fs::remove_all(dir);
 }
 
 TEST(Win32Error, MapsErrnoToWindowsCodesAndKeepsTheRest) {
@@ -99,6 +150,58 @@ TEST(CreateFileTest, DispositionsAndLinks) {
 
   fs::create_symlink(path, dir + "link.bin");
   EXPECT_EQ(CreateFile(dir + "link.bin", GENERIC_WRITE, 0, OPEN_ALWAYS, FILE_FLAG_NO_FOLLOW), INVALID_HANDLE_VALUE);
+  fs::remove_all(dir);
+}
+
+TEST(CreateFileTest, PipesAndDevicesAreRefusedAtOnce) {
+  const std::string dir = testing::TempDir() + "pipes-" + std::to_string(::getpid()) + "/";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ASSERT_EQ(::mkfifo((dir + "pipe").c_str(), 0600), 0);
+  // Without a writer, an ordinary open of the pipe would wait for ever.
+  EXPECT_EQ(CreateFile(dir + "pipe", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(CreateFile(dir + "pipe", GENERIC_WRITE, 0, OPEN_ALWAYS, 0), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFile("/dev/null", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(FileExists(dir + "pipe"));
+  EXPECT_FALSE(FileExists(dir));
+  std::ofstream(dir + "plain") << "x";
+  const FileHandle h = CreateFile(dir + "plain", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char c = 0;
+  EXPECT_EQ(ReadFile(h, &c, 1), 1);  // a regular file reads as always once opened
+  CloseHandle(h);
+  fs::remove_all(dir);
+}
+
+TEST(FindFileIgnoringCaseTest, OneMatchInAnyCaseIsFoundAndNoneIsGuessed) {
+  const std::string dir = testing::TempDir() + "case-" + std::to_string(::getpid()) + "/";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir + "part2.ekcab") << "x";
+  EXPECT_EQ(FindFileIgnoringCase(dir + "PART2.EKCAB"), dir + "part2.ekcab");
+  EXPECT_EQ(FindFileIgnoringCase(dir + "part2.ekcab"), dir + "part2.ekcab");
+  EXPECT_EQ(FindFileIgnoringCase(dir + "part3.ekcab"), dir + "part3.ekcab");
+  // Two names that differ only in case: the exact one, else none of them.
+  std::ofstream(dir + "Part2.ekcab") << "y";
+  EXPECT_EQ(FindFileIgnoringCase(dir + "PART2.EKCAB"), dir + "PART2.EKCAB");
+  EXPECT_EQ(FindFileIgnoringCase(dir + "Part2.ekcab"), dir + "Part2.ekcab");
+  fs::remove_all(dir);
+}
+
+TEST(FolderLockTest, OneHolderAtATimeAndTheNextWaitsForIt) {
+  const std::string dir = testing::TempDir() + "lock-" + std::to_string(::getpid());
+  fs::create_directories(dir);
+  auto first = std::make_unique<TFolderLock>(dir, std::chrono::milliseconds(0));
+  ASSERT_TRUE(first->Held());
+  EXPECT_FALSE(TFolderLock(dir, std::chrono::milliseconds(50)).Held());
+  std::thread release([&first] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    first.reset();
+  });
+  EXPECT_TRUE(TFolderLock(dir, std::chrono::seconds(10)).Held());
+  release.join();
+  EXPECT_FALSE(TFolderLock(dir + "/missing", std::chrono::milliseconds(0)).Held());
   fs::remove_all(dir);
 }
 

@@ -1,6 +1,7 @@
 #include "Streams.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -67,6 +68,17 @@ TEST(FileStream, ExclusiveOpenConflictsWithAnyOther) {
   }
   TFileStream exclusive(path, TFileStream::Mode::OpenRead, 0);
   EXPECT_THROW(TFileStream(path, TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ), platform::EFOpenError);
+}
+
+TEST(FileStream, PrivateReadsRefuseALinkInTheLastPlace) {
+  const std::string target = WriteTempFile("link-target.bin", "other movie");
+  const std::string link = testing::TempDir() + "link.bin";
+  std::remove(link.c_str());
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  EXPECT_THROW(TFileStream(link, TFileStream::Mode::OpenRead, 0, /*followLinks=*/false), platform::EFOpenError);
+  EXPECT_NO_THROW(TFileStream(link, TFileStream::Mode::OpenRead, 0));
+  EXPECT_NO_THROW(TFileStream(target, TFileStream::Mode::OpenRead, 0, false));
+  std::remove(link.c_str());
 }
 
 TEST(FileStream, MissingFileNamesPathAndReason) {
