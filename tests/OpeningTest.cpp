@@ -3,17 +3,25 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <QApplication>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "CabIntf.h"
 #include "CabinetFixtures.h"
 #include "Files.h"
+#include "FolderLock.h"
 #include "MessageBoxRecorder.h"
 #include "PlaybackFixtures.h"
 #include "StartUp.h"
@@ -178,15 +186,98 @@ TEST_F(Opening, CabinetWithoutTheMovieOpensNothingAndShowsNothing) {
   EXPECT_TRUE(MessageBoxRecorder::boxes.empty());
 }
 
-TEST_F(Opening, TempMovieFileThatCannotBeRemovedShowsMessageOne) {
-  fs::create_directories(player.TempMovieFile + "/inside");
+TEST_F(Opening, TemporaryFolderHeldByAnotherPlayerWaitsThenShowsMessageOne) {
   const std::string cab = MovieCabinet(folder_, "m.ekcab", MovieBytes(movie_));
-  EXPECT_FALSE(player.OpenMovie(cab));
+  player.TempFolderWait = std::chrono::milliseconds(100);
+  {
+    const platform::TFolderLock other(player.TempDir, std::chrono::milliseconds(0));
+    ASSERT_TRUE(other.Held());
+    EXPECT_FALSE(player.OpenMovie(cab));
+  }
   ASSERT_EQ(MessageBoxRecorder::boxes.size(), 1u);
   EXPECT_EQ(MessageBoxRecorder::boxes[0].text,
             "Файл " + player.TempMovieFile + " занят другим приложением или содержит атрибут \"только для чтения\".");
   EXPECT_FALSE(player.Loaded);
-  fs::remove_all(player.TempMovieFile);
+
+  // Let go within the wait: the opening goes on.
+  MessageBoxRecorder::boxes.clear();
+  player.TempFolderWait = std::chrono::seconds(10);
+  auto other = std::make_unique<platform::TFolderLock>(player.TempDir, std::chrono::milliseconds(0));
+  std::thread release([&other] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    other.reset();
+  });
+  EXPECT_TRUE(player.OpenMovie(cab));
+  release.join();
+  ExpectLoaded();
+}
+
+TEST_F(Opening, WhateverStandsAtTheFixedNamesIsRemovedFirst) {
+  const std::string outside = folder_ + "precious.txt";
+  WriteFile(outside, "keep me");
+  fs::create_directories(player.TempMovieFile + "/inside");
+  fs::create_directories(player.TempDir + "temp.ekcab/inside");
+  const std::string exe = Packaged(folder_ + "film.exe", ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_))));
+  ASSERT_TRUE(player.OpenMovie(exe));
+  ExpectLoaded();
+
+  // A link at the movie's place is removed, not followed.
+  fs::remove(player.TempMovieFile);
+  fs::create_symlink(outside, player.TempMovieFile);
+  ASSERT_TRUE(player.OpenMovie(exe));
+  EXPECT_EQ(ReadFile(outside), "keep me");
+  EXPECT_FALSE(fs::is_symlink(player.TempMovieFile));
+}
+
+TEST_F(Opening, CabinetThatWouldBlockTheFixedNamesIsRefusedAndOpeningGoesOn) {
+  for (const std::string name : {"MyFilm.~ekflm/x", "temp.ekcab/x"}) {
+    MessageBoxRecorder::boxes.clear();
+    MakeLinkedCabinet(folder_ + "hostile.ekcab", {{name, "x"}});
+    EXPECT_FALSE(player.OpenMovie(folder_ + "hostile.ekcab")) << name;
+    EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3}) << name;
+    MessageBoxRecorder::boxes.clear();
+    const std::string exe =
+        Packaged(folder_ + "after.exe", ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_))));
+    ASSERT_TRUE(player.OpenMovie(exe)) << name;
+    ExpectLoaded();
+  }
+}
+
+TEST_F(Opening, GoodThenDamagedThenGoodShowsTheGoodMovieBothTimes) {
+  std::vector<mw::Segment> other = SmallMovie();
+  other[0].name = "Чужой";
+  std::string damaged = ReadFile(MovieCabinet(folder_, "damaged.ekcab", MovieBytes(other)));
+  damaged.resize(damaged.size() - 40);
+  WriteFile(folder_ + "damaged.ekcab", damaged);
+  const std::string good = MovieCabinet(folder_, "good.ekcab", MovieBytes(movie_));
+  ASSERT_TRUE(player.OpenMovie(good));
+  EXPECT_FALSE(player.OpenMovie(folder_ + "damaged.ekcab"));
+  EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
+  MessageBoxRecorder::boxes.clear();
+  ASSERT_TRUE(player.OpenMovie(good));
+  ExpectLoaded();
+  EXPECT_EQ(player.SegmentList[0]->Name.Utf8(), "Часть 1");
+}
+
+TEST_F(Opening, FullDiskRemovesThePartialCabinetAndSaysSo) {
+  const std::string mount = FreshFolder("full-disk");
+  if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=96k,mode=0700") != 0)
+    GTEST_SKIP() << "a small file system can't be mounted here (needs root): " << std::strerror(errno);
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } unmount{mount};
+  player.TempDir = mount;
+  player.TempMovieFile = mount + "MyFilm.~ekflm";
+  std::string cabinet;
+  for (int i = 0; i < 200000; ++i) cabinet += static_cast<char>(i * 2654435761u >> 13);
+  EXPECT_FALSE(player.OpenMovie(Packaged(folder_ + "big.exe", cabinet)));
+  EXPECT_EQ(Messages(), std::vector<std::string>{"LoadFromFile: Не могу записать файл temp.ekcab: на диске нет места."});
+  EXPECT_FALSE(fs::exists(mount + "temp.ekcab"));
+  // The space is free again for the next movie.
+  MessageBoxRecorder::boxes.clear();
+  ASSERT_TRUE(player.OpenMovie(Packaged(folder_ + "small.exe", ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_))))));
+  ExpectLoaded();
 }
 
 TEST_F(Opening, PackagedMovieHeldByAnotherProgramOpensWhenReleased) {
@@ -270,6 +361,46 @@ TEST_F(Opening, MovieNamedAtStartPlaysAtOnceAndItsErrorsEndTheProgram) {
   EXPECT_EQ(MessageBoxRecorder::boxes[0].caption, "Error");
   EXPECT_EQ(OpenMovieAtStart(player, {folder_ + "no", "such.ekcab"}), std::nullopt);
   EXPECT_EQ(player.pnlPath->text(), QStringLiteral("no such.ekcab"));
+}
+
+TEST_F(Opening, WindowsNameAtStartIsTakenByteForByte) {
+  // "Урок.ekcab" in Windows-1251: not valid UTF-8.
+  const std::string name = "\xD3\xF0\xEE\xEA.ekcab";
+  const std::string cab = MovieCabinet(folder_, name, MovieBytes(movie_));
+  EXPECT_EQ(OpenMovieAtStart(player, {cab}), std::nullopt);
+  EXPECT_EQ(player.PlayState, playstate::Playing);
+  player.AStopExecute();
+  EXPECT_EQ(player.pnlPath->text(), QStringLiteral("Урок.ekcab"));
+}
+
+TEST_F(Opening, UnsupportedDepthAtStartEndsTheProgramAfterMessageZero) {
+  mw::Movie movie = mw::WriteMovie(movie_);
+  movie.bytes[static_cast<size_t>(movie.Find(1, "segment information").offset + 16)] = 16;
+  const std::string cab = MovieCabinet(folder_, "deep.ekcab", {movie.bytes.begin(), movie.bytes.end()});
+  EXPECT_EQ(OpenMovieAtStart(player, {cab}), 1);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"В текущей версии не поддерживается данный видео режим."});
+  EXPECT_FALSE(player.Timer.isActive());
+}
+
+TEST_F(Opening, ErrorOfTheFirstPlayAtStartEndsTheProgram) {
+  TekLensaPlayer small(64);
+  const std::string cab = MovieCabinet(folder_, "big.ekcab", MovieBytes(movie_));
+  EXPECT_EQ(OpenMovieAtStart(small, {cab}), 1);
+  ASSERT_EQ(MessageBoxRecorder::boxes.size(), 1u);
+  EXPECT_EQ(MessageBoxRecorder::boxes[0].text, "Segment is too big");
+  EXPECT_EQ(MessageBoxRecorder::boxes[0].caption, "Error");
+  EXPECT_FALSE(small.Timer.isActive());
+}
+
+TEST_F(Opening, ProgramEndWithTheSeparateWindowOnTouchesNoFreedWindow) {
+  const std::string cab = MovieCabinet(folder_, "m.ekcab", MovieBytes(movie_));
+  // Once the loop runs: the separate-window mode on, then the end of the program.
+  QTimer::singleShot(0, [] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* main = qobject_cast<TekLensaPlayer*>(widget)) main->OwnWindowMode = true;
+    QApplication::quit();
+  });
+  EXPECT_EQ(RunPlayer(*qApp, {cab}), 0);
 }
 
 TEST_F(Opening, DamagedMovieRaisesItsMessageAndHidesTheNotice) {
