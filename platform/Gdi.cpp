@@ -9,9 +9,6 @@
 namespace gdi {
 namespace {
 
-// Larger pictures than this are not screen captures but damaged sizes.
-constexpr int kMaxDimension = 1 << 15;
-
 Rgb QuadRgb(const RGBQuad& q) { return (Rgb{q.rgbRed} << 16) | (Rgb{q.rgbGreen} << 8) | q.rgbBlue; }
 
 uint32_t NearestIndex(const std::array<RGBQuad, 256>& table, int count, Rgb c) {
@@ -115,7 +112,9 @@ bool ClipTransfer(const Bitmap& dst, int& x, int& y, int& w, int& h, const Bitma
 }
 
 std::unique_ptr<Bitmap> MakeBitmap(Bitmap::Kind kind, int width, int height, int bitsPerPixel) {
-  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension) return nullptr;
+  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+      int64_t{width} * height > kMaxPicturePixels)
+    return nullptr;
   try {
     return std::make_unique<Bitmap>(kind, width, height, bitsPerPixel);
   } catch (const std::bad_alloc&) {

@@ -28,6 +28,10 @@ struct Rect {
 
 enum class Rop { SrcCopy, SrcInvert, SrcAnd };
 
+// The largest bitmap made: more than any screen has (256 MiB at 32 bits).
+inline constexpr int kMaxPictureSide = 16384;
+inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 26;
+
 // Rows of a bitmap of this width and depth padded to a multiple of `align` bytes.
 int RowStride(int width, int bitsPerPixel, int align);
 

@@ -153,7 +153,7 @@ class Converter : public testing::Test {
 };
 
 TEST_F(Converter, FramesOfEveryWrappingAreTheSourcePicturesWithTheirCursors) {
-  WriteFile(folder_ + "junk.ekcab", "not a cabinet");
+  WriteFile(folder_ + "junk.ekcab", "not a cabinet" + std::string(100, '.'));
   int n = 0;
   for (const std::string& file : Wrappings()) {
     const std::string out = folder_ + "frames" + std::to_string(n++) + "/";
@@ -264,8 +264,31 @@ TEST_F(Converter, DamagedMoviesAndWrongUsage) {
   EXPECT_EQ(depth.status, 1);
   EXPECT_NE(depth.err.find("segment 1: unsupported colour depth of 16 bits per pixel"), std::string::npos) << depth.err;
 
-  WriteFile(folder_ + "junk.ekcab", "not a cabinet");
-  EXPECT_EQ(Convert("info '" + folder_ + "junk.ekcab'").status, 1);
+  WriteFile(folder_ + "junk.ekcab", "not a cabinet" + std::string(100, '.'));
+  const ConvertRun junk = Convert("info '" + folder_ + "junk.ekcab'");
+  EXPECT_EQ(junk.status, 1);
+  EXPECT_NE(junk.err.find("Cabinet file does not have the correct format"), std::string::npos) << junk.err;
+
+  // Each refusal says what was wrong, in the words of whoever found it.
+  MakeLinkedCabinet(folder_ + "escape.ekcab", {{"../outside", "x"}});
+  const ConvertRun escape = Convert("info '" + folder_ + "escape.ekcab'");
+  EXPECT_EQ(escape.status, 1);
+  EXPECT_NE(escape.err.find("\"../outside\": the name leaves the destination folder"), std::string::npos) << escape.err;
+  WriteFile(folder_ + "trailer.exe", std::string("MZ\x10\x27\0\0", 6));
+  const ConvertRun trailer = Convert("info '" + folder_ + "trailer.exe'");
+  EXPECT_EQ(trailer.status, 1);
+  EXPECT_NE(trailer.err.find("the trailer gives a cabinet of 10000 bytes in a file of 6 bytes"), std::string::npos)
+      << trailer.err;
+  auto huge = mw::WriteMovie(movie_);
+  for (int i = 0; i < 4; ++i) {
+    huge.bytes[static_cast<size_t>(huge.Find(1, "segment information").offset + 8 + i)] = "\0\x80\0\0"[i];
+    huge.bytes[static_cast<size_t>(huge.Find(1, "segment information").offset + 12 + i)] = "\0\x80\0\0"[i];
+  }
+  WriteFile(folder_ + "huge.~ekflm", std::string(huge.bytes.begin(), huge.bytes.end()));
+  const ConvertRun hugeRun = Convert("frames '" + folder_ + "huge.~ekflm' '" + folder_ + "out'");
+  EXPECT_EQ(hugeRun.status, 1);
+  EXPECT_NE(hugeRun.err.find("picture of 32768 x 32768 pixels is larger than any screen"), std::string::npos)
+      << hugeRun.err;
   EXPECT_EQ(Convert("info '" + folder_ + "missing.ekcab'").status, 1);
   EXPECT_EQ(Convert("").status, 2);
   EXPECT_EQ(Convert("video a.ekcab out.avi").status, 2);

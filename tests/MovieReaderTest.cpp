@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Gdi.h"
 #include "MovieWriter.h"
 
 namespace mw = moviewriter;
@@ -181,6 +182,9 @@ TEST(MovieReader, OutOfRangeCountsAndLengthsAreRefused) {
       {info2, 70000000, "segment 2: frame stream of 70000000 bytes, but only"},
       {info2 + 4, -6, "segment 2: cursor stream of -6 bytes is negative"},
       {info2 + 4, 0x7FFFFFFF, "segment 2: cursor stream of 2147483647 bytes, but only"},
+      {info2 + 8, 32768, "segment 2: picture of 32768 x "},
+      {info2 + 12, 16385, "segment 2: picture of "},
+      {info2 + 8, 1 << 29, "segment 2: picture of 536870912 x "},
       {info2 + 17, -1, "segment 2: frame count -1 is negative"},
       {info2 + 17, 1000000, "segment 2: 1000000 frames cannot fit in a frame stream of"},
       {movie.Find(3, "palette length").offset, -3, "segment 3: palette stream of -3 bytes is negative"},
@@ -196,6 +200,29 @@ TEST(MovieReader, OutOfRangeCountsAndLengthsAreRefused) {
       EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
     }
   }
+}
+
+TEST(MovieReader, PicturesUpToTheLimitsAreTakenAndBeyondThemRefusedByName) {
+  const mw::Movie movie = mw::WriteMovie(VariedMovie());
+  const int64_t info1 = movie.Find(1, "segment information").offset;
+  const auto withSize = [&](int32_t width, int32_t height) {
+    std::vector<uint8_t> bytes = movie.bytes;
+    Put32(bytes, info1 + 8, width);
+    Put32(bytes, info1 + 12, height);
+    return bytes;
+  };
+  EXPECT_NO_THROW(Load(withSize(16384, 4096)));
+  EXPECT_NO_THROW(Load(withSize(4096, 16384)));
+  try {
+    Load(withSize(16384, 4097));
+    ADD_FAILURE() << "a picture of more than 2^26 pixels was accepted";
+  } catch (const EMovieDamaged& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "segment 1: picture of 16384 x 4097 pixels is larger than any screen (at most 16384 pixels a side and "
+              "67108864 in all)");
+  }
+  EXPECT_FALSE(gdi::CreateCompatibleBitmap(16385, 1));
+  EXPECT_FALSE(gdi::CreateDIBSection(16384, 4097, 8));
 }
 
 TEST(MovieReader, HalfReadSegmentStaysInTheList) {

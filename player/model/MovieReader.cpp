@@ -4,6 +4,7 @@
 
 #include "CodePage.h"
 #include "FieldReader.h"
+#include "Gdi.h"
 #include "LittleEndian.h"
 
 std::string TShortString::Utf8() const { return platform::Cp1251ToUtf8(Raw()); }
@@ -48,6 +49,16 @@ void ReadInfoRecord(FieldReader& reader, SegInfo& info) {
   info.FrameCount = platform::Int32LE(b + 17);
   info.FrameRate = b[21];
   std::copy(b + 22, b + 22 + 256, info.Name.Bytes.begin());
+}
+
+// No screen has more: a larger picture is a damaged or hostile size, which
+// would cost gigabytes a frame.
+void CheckPictureSize(const SegInfo& info) {
+  if (info.Width > gdi::kMaxPictureSide || info.Height > gdi::kMaxPictureSide ||
+      int64_t{info.Width} * info.Height > gdi::kMaxPicturePixels)
+    throw EMovieDamaged("picture of " + std::to_string(info.Width) + " x " + std::to_string(info.Height) +
+                        " pixels is larger than any screen (at most " + std::to_string(gdi::kMaxPictureSide) +
+                        " pixels a side and " + std::to_string(gdi::kMaxPicturePixels) + " in all)");
 }
 
 // Memory that can't be had for a part of the segment is named by the part.
@@ -98,6 +109,7 @@ void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<Seg
   try {
     ReadShapes(reader, info);
     ReadInfoRecord(reader, info);
+    CheckPictureSize(info);
     if (info.FrameCount < 0) throw EMovieDamaged("frame count " + std::to_string(info.FrameCount) + " is negative");
     CopyStream(reader, *info.CursStream, info.CursStreamSize, "cursor stream",
                "LoadSegmentFromStream: CursStream = nil");

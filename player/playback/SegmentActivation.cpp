@@ -1,4 +1,6 @@
 // Making a segment active: its pixel format, its pictures, its frames.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -61,7 +63,8 @@ bool TMoviePlayback::GetDisplaySettings() {
       ScaledHeight = static_cast<int32_t>(std::nearbyint(PictureHeight * scale));
     }
   }
-  RowBytes = PictureWidth * PixelBytes;
+  // Sizes beyond any picture make no bitmap; their row size must not overflow on the way.
+  RowBytes = static_cast<int32_t>(std::clamp<int64_t>(int64_t{PictureWidth} * PixelBytes, INT32_MIN, INT32_MAX));
   if (changed || PictureDepth != ScreenDepth) {
     ScreenDepth = screen.bitsPerPixel;
     PictureBitmap.reset();
