@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "HelpBinding.h"
 #include "QtMessageBox.h"
 #include "Screen.h"
 #include "StartUp.h"
@@ -27,6 +28,8 @@ void ReadScreenMetrics() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Bound before the application object, as the help commands expect.
+  LoadHelpLibrary();
   QApplication application(argc, argv);
   ReadScreenMetrics();
   InstallQtMessageBoxes();
@@ -34,5 +37,7 @@ int main(int argc, char** argv) {
   // encoding (Windows-1251 names are common). QApplication has taken out
   // the arguments that were its own.
   const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-  return RunPlayer(application, arguments);
+  const int status = RunPlayer(application, arguments);
+  ReleaseHelpLibrary();
+  return status;
 }

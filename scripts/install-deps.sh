@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev libjpeg62-turbo-dev libmspack-dev
   googletest libgtest-dev libbenchmark-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libpng-dev ffmpeg
-  gcab cabextract xvfb xauth x11-apps netpbm python3
+  gcab cabextract xvfb xauth x11-apps x11-utils netpbm python3
+  openbox xdotool imagemagick
 )
 
 missing=()

@@ -45,8 +45,6 @@ void TekLensaPlayer::CreateLoadingNotice() {
   lblLoading_Shadow->move(9, 9);
   lblLoading->move(8, 8);
   OpenDialog = [this](const std::string& folder) { return AskForMovie(this, folder); };
-  connect(ALoadFromFile, &QAction::triggered, this, [this] { Guarded([this] { ALoadFromFileExecute(); }); });
-  connect(btnLoadFromFile, &QToolButton::clicked, this, [this] { Guarded([this] { ALoadFromFileExecute(); }); });
 }
 
 void TekLensaPlayer::ShowLoadingNotice(bool visible) {
@@ -57,6 +55,7 @@ void TekLensaPlayer::ShowLoadingNotice(bool visible) {
     lblLoading_Shadow->move(9, 9);
     lblLoading->move(8, 8);
     lblLoading_Shadow->show();
+    lblLoading_Shadow->raise();
     lblLoading->show();
     lblLoading->raise();
     lblLoading_Shadow->repaint();

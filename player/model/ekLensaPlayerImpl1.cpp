@@ -1,6 +1,8 @@
 #include "ekLensaPlayerImpl1.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QVBoxLayout>
 
 #include "DurationText.h"
 #include "CodePage.h"
@@ -11,28 +13,67 @@
 #include "PictureView.h"
 #include "Screen.h"
 #include "TitlePicture.h"
+#include "ekAbout.h"
+#include "ekDisplay.h"
 #include "ekSegments.h"
 
+// The pictures of the actions live in a static library: their registration is asked for by name.
+static void InitActionImages() { Q_INIT_RESOURCE(images); }
+
 TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) {
+  InitActionImages();
   setWindowTitle(QStringLiteral("ekPlayer v1.4"));
   setMinimumSize(500, 300);
   setGeometry(374, 127, 761, 649);
-  spDisplay = new TPictureView(*this);
-  setCentralWidget(spDisplay);
+  // Sizes are pixels, whatever the desktop's font size.
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPixelSize(11);
+  setFont(font);
   CreateActions();
+  CreateMenus();
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  spDisplay = new TPictureView(*this, client, QColor(128, 128, 128), /*clickPlays=*/true);
+  layout->addWidget(spDisplay, 1);
   CreateControlPanel();
+  layout->addWidget(pnlControls);
+  setCentralWidget(client);
   CreateLoadingNotice();
   Timer.setInterval(100);
   connect(&Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(); }); });
   ActiveFormCreate(frameBufferSize);
 }
 
-TekLensaPlayer::~TekLensaPlayer() { ActiveFormDestroy(); }
+TekLensaPlayer::~TekLensaPlayer() {
+  ActiveFormDestroy();
+  // The display window outlives the main window: it keeps nothing of it.
+  if (frmDisplay) {
+    frmDisplay->FormClose = nullptr;
+    delete displayView_;
+  }
+}
 
 void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, TfrmDisplay* display) {
   frmSegments = segments;
   frmAbout = about;
   frmDisplay = display;
+  for (QWidget* window : {static_cast<QWidget*>(segments), static_cast<QWidget*>(about)})
+    if (window) window->setAttribute(Qt::WA_QuitOnClose, false);
+  if (display) {
+    displayView_ = new TPictureView(*this, display, QColor(192, 192, 192), /*clickPlays=*/false);
+    auto* layout = new QVBoxLayout(display);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(displayView_);
+    display->FormClose = [this] { Guarded([this] { SetOwnWindowMode(false); }); };
+    // It carries the popup menu, so every shortcut acts there as here; F1 included.
+    for (QAction* action : ActionList) display->addAction(action);
+  }
+  // The dialog's Enter and F1 are its own; every other shortcut reaches the main window.
+  if (segments)
+    for (QAction* action : ActionList)
+      if (action != AHelp) segments->addAction(action);
 }
 
 void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -15,12 +16,16 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "CabSTComps.h"
 #include "MoviePlayback.h"
 
 class QAction;
+class QCloseEvent;
 class QLabel;
+class QMenu;
+class QMenuBar;
 class QProgressBar;
 class QToolButton;
 class QWidget;
@@ -94,12 +99,22 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   TResult NextSegment();
   void ComposeFrame();
 
-  // Layout.
+  // Layout and the separate display window.
   void LayoutPicture();
   void ShowEndSplash();
   bool IsOwnWindowMode() const { return OwnWindowMode; }
+  void SetOwnWindowMode(bool on);
+  void ASetOwnWindowExecute();
+  void FormResize();
 
+  // The window's own commands.
+  void AShowPanelExecute();
   void SetPanelVisible(bool visible);
+  void spDisplayMouseDown(Qt::MouseButton button);
+  void ASegmentsExecute();
+  void AHelpExecute();
+  void AAboutExecute();
+  void AExitExecute();
   // Every exception that leaves a handler ends here: timer off, the
   // message in an error box, playback stopped.
   void ApplicationEvents1Exception(const std::string& message);
@@ -125,37 +140,55 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   int32_t PictureLeft = 0;
   int32_t PictureTop = 0;
 
-  TfrmSegments* frmSegments = nullptr;
-  TfrmAbout* frmAbout = nullptr;
-  TfrmDisplay* frmDisplay = nullptr;
+  // Guarded: whichever of the windows goes first, the other never touches it.
+  QPointer<TfrmSegments> frmSegments;
+  QPointer<TfrmAbout> frmAbout;
+  QPointer<TfrmDisplay> frmDisplay;
 
   QTimer Timer;
+  // The ten actions, in the order of the action list.
+  std::vector<QAction*> ActionList;
   QAction* ALoadFromFile = nullptr;
   QAction* APlay = nullptr;
   QAction* APause = nullptr;
   QAction* AStop = nullptr;
+  QAction* ASegments = nullptr;
+  QAction* AShowPanel = nullptr;
+  QAction* ASetOwnWindow = nullptr;
+  QAction* AHelp = nullptr;
+  QAction* AAbout = nullptr;
+  QAction* AExit = nullptr;
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu* pupMain = nullptr;
   QWidget* pnlControls = nullptr;
   QToolButton* btnLoadFromFile = nullptr;
   QToolButton* btnPlay = nullptr;
   QToolButton* btnPause = nullptr;
   QToolButton* btnStop = nullptr;
+  QToolButton* btnSegments = nullptr;
+  QToolButton* SpeedButton1 = nullptr;
+  QToolButton* btnInOwnWindow = nullptr;
   QProgressBar* pbrProgress = nullptr;
   QLabel* pnlPath = nullptr;
   QLabel* imgSplash = nullptr;
   QLabel* lblLoading = nullptr;
   QLabel* lblLoading_Shadow = nullptr;
   TPictureView* spDisplay = nullptr;
+  // The picture area of the display window, once it is attached.
+  QPointer<TPictureView> displayView_;
 
  protected:
   void SegmentActivated(const SegInfo& segment) override;
   void UnsupportedDepth() override;
-  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ActiveFormCreate(int64_t frameBufferSize);
   void ActiveFormDestroy();
   void CreateActions();
+  void CreateMenus();
   void CreateControlPanel();
+  void LayoutDisplayWindow(int width, int height);
   void CreateLoadingNotice();
   void ShowLoadingNotice(bool visible);
   void SetButtonTransparentColor(QToolButton* button, QColor colour);

@@ -21,17 +21,24 @@ void TekLensaPlayer::TimerTimer() {
 
 void TekLensaPlayer::PresentPicture() {
   const gdi::Bitmap* picture = ActiveSegment() ? ShownPicture() : nullptr;
-  if (!picture) return;
+  auto* view = static_cast<TPictureView*>(TargetCanvas);
+  if (!picture || !view) return;
   const QImage::Format format = picture->BitsPerPixel() == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32;
+  bool everything = view->Cleared();
   if (presented_.width() != picture->Width() || presented_.height() != picture->Height() ||
       presented_.format() != format || presented_.bytesPerLine() != picture->Stride()) {
     presented_ = NewPresentedImage(*picture, format);
     Changed.MarkAll();
+    everything = true;
   }
   if (format == QImage::Format_Indexed8) {
     QList<QRgb> colours(256);
     for (int i = 0; i < 256; ++i) colours[i] = qRgb(ColorTable[i].rgbRed, ColorTable[i].rgbGreen, ColorTable[i].rgbBlue);
-    presented_.setColorTable(colours);
+    // New colours change every pixel that uses them.
+    if (colours != presented_.colorTable()) {
+      presented_.setColorTable(colours);
+      everything = true;
+    }
   }
   // Only what changed since the last present is copied and repainted; both
   // images lay their rows out alike.
@@ -39,20 +46,28 @@ void TekLensaPlayer::PresentPicture() {
   if (!Changed.Empty()) {
     uint8_t* const to = presented_.bits();
     const uint8_t* const from = picture->Bits();
+    const size_t stride = static_cast<size_t>(picture->Stride());
+    const size_t pixelBytes = static_cast<size_t>(picture->BitsPerPixel() / 8);
+    size_t firstColumn = stride, endColumn = 0;
     Changed.ForEachRange([&](size_t begin, size_t end) {
       if (begin < bytes) std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
+      // A range within one row narrows the repainted columns; one across rows takes them all.
+      if (begin / stride == (end - 1) / stride) {
+        firstColumn = std::min(firstColumn, begin % stride);
+        endColumn = std::max(endColumn, (end - 1) % stride + 1);
+      } else {
+        firstColumn = 0;
+        endColumn = stride;
+      }
     });
-    const int firstRow = static_cast<int>(Changed.FirstByte() / picture->Stride());
-    const int lastRow = std::min(static_cast<int>((Changed.EndByte() - 1) / picture->Stride()), picture->Height() - 1);
-    if (format == QImage::Format_Indexed8 || StretchPicture) {
-      spDisplay->update();
-    } else {
-      spDisplay->update(PictureLeft, PictureTop + firstRow, picture->Width(), lastRow - firstRow + 1);
-    }
-  } else if (format == QImage::Format_Indexed8) {
-    spDisplay->update();  // the colours alone may have changed
+    const int firstRow = static_cast<int>(Changed.FirstByte() / stride);
+    const int lastRow = std::min(static_cast<int>((Changed.EndByte() - 1) / stride), picture->Height() - 1);
+    const int left = static_cast<int>(firstColumn / pixelBytes);
+    const int right = std::min(static_cast<int>((endColumn + pixelBytes - 1) / pixelBytes), picture->Width());
+    if (!everything) view->UpdatePictureRect(QRect(left, firstRow, right - left, lastRow - firstRow + 1));
   }
-  spDisplay->cleared_ = false;
+  if (everything) view->update();
+  view->PictureShown();
   Changed.Reset(picture->ByteSize());
 }
 
@@ -87,9 +102,10 @@ void TekLensaPlayer::EndOfMovie() {
   repaint();
   if (frmDisplay) {
     frmDisplay->repaint();
+    // Closing it switches the mode off.
     frmDisplay->close();
   }
-  OwnWindowMode = false;
+  if (OwnWindowMode) SetOwnWindowMode(false);
 }
 
 void TekLensaPlayer::SegmentActivated(const SegInfo& segment) {

@@ -49,6 +49,11 @@ void TekLensaPlayer::SetPlayState(uint8_t state) {
 
 void TekLensaPlayer::APlayExecute() {
   if (PlayState == playstate::Paused) {
+    // The frames go on into the display window: it is shown again to be seen.
+    if (IsOwnWindowMode() && frmDisplay) {
+      frmDisplay->show();
+      frmDisplay->raise();
+    }
     APauseExecute();
     return;
   }
@@ -77,6 +82,7 @@ void TekLensaPlayer::AStopExecute() {
   if (IsOwnWindowMode() && frmDisplay) frmDisplay->hide();
   pbrProgress->setValue(0);
   spDisplay->ClearPicture();
+  if (displayView_) displayView_->ClearPicture();
 }
 
 void TekLensaPlayer::EnableTimer(bool on) {

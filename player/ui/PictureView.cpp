@@ -1,16 +1,20 @@
 #include "PictureView.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "ekLensaPlayerImpl1.h"
 
-TPictureView::TPictureView(TekLensaPlayer& player) : QWidget(&player), player_(player) {
+TPictureView::TPictureView(TekLensaPlayer& player, QWidget* parent, QColor background, bool clickPlays)
+    : QWidget(parent), player_(player), clickPlays_(clickPlays) {
   QPalette colours = palette();
-  colours.setColor(QPalette::Window, QColor(128, 128, 128));
+  colours.setColor(QPalette::Window, background);
   setPalette(colours);
   setAutoFillBackground(true);
-  setCursor(Qt::PointingHandCursor);
+  if (clickPlays_) setCursor(Qt::PointingHandCursor);
 }
 
 void TPictureView::ClearPicture() {
@@ -18,24 +22,70 @@ void TPictureView::ClearPicture() {
   update();
 }
 
-void TPictureView::paintEvent(QPaintEvent* event) {
-  if (cleared_ || player_.PresentedPicture().isNull()) return;
-  QPainter painter(this);
-  painter.setClipRegion(event->region());
+QRect TPictureView::Target() const {
   const QImage& picture = player_.PresentedPicture();
-  if (player_.StretchPicture) {
-    painter.drawImage(QRect(player_.PictureLeft, player_.PictureTop, player_.ScaledWidth, player_.ScaledHeight),
-                      picture);
+  return player_.StretchPicture
+             ? QRect(player_.PictureLeft, player_.PictureTop, player_.ScaledWidth, player_.ScaledHeight)
+             : QRect(QPoint(player_.PictureLeft, player_.PictureTop), picture.size());
+}
+
+void TPictureView::UpdatePictureRect(const QRect& pixels) {
+  const QImage& picture = player_.PresentedPicture();
+  if (picture.isNull() || pixels.isEmpty()) return;
+  const QRect target = Target();
+  if (!player_.StretchPicture) {
+    update(pixels.translated(target.topLeft()));
+    return;
+  }
+  // Nearest-neighbour: the view pixels whose source pixel lies in the rectangle, one more on each side.
+  const auto to = [](int at, int from, int span) { return static_cast<int>(int64_t{at} * span / from); };
+  const int left = to(pixels.left(), picture.width(), target.width()) - 1;
+  const int top = to(pixels.top(), picture.height(), target.height()) - 1;
+  const int right = to(pixels.right() + 1, picture.width(), target.width()) + 1;
+  const int bottom = to(pixels.bottom() + 1, picture.height(), target.height()) + 1;
+  update(QRect(QPoint(left, top), QPoint(right, bottom)).translated(target.topLeft()) & target);
+}
+
+void TPictureView::paintEvent(QPaintEvent* event) {
+  const QImage& picture = player_.PresentedPicture();
+  if (cleared_ || picture.isNull() || player_.TargetCanvas != this) return;
+  const QRect target = Target();
+  const QRect area = event->rect() & target;
+  if (area.isEmpty() || target.width() <= 0 || target.height() <= 0) return;
+  // Only the picture pixels behind the area are drawn: an 8-bit picture is
+  // converted for the screen as it is drawn, and that must cost what changed.
+  const auto from = [](int at, int span, int size) { return static_cast<int>(int64_t{at} * size / span); };
+  const int sx0 = std::clamp(from(area.left() - target.left(), target.width(), picture.width()), 0, picture.width());
+  const int sy0 = std::clamp(from(area.top() - target.top(), target.height(), picture.height()), 0, picture.height());
+  const int sx1 = std::clamp(from(area.right() + 1 - target.left(), target.width(), picture.width()) + 1, 0,
+                             picture.width());
+  const int sy1 = std::clamp(from(area.bottom() + 1 - target.top(), target.height(), picture.height()) + 1, 0,
+                             picture.height());
+  const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
+  if (source.isEmpty()) return;
+  const auto back = [](int at, int size, int span) { return static_cast<int>(int64_t{at} * span / size); };
+  const QRect destination(QPoint(target.left() + back(sx0, picture.width(), target.width()),
+                                 target.top() + back(sy0, picture.height(), target.height())),
+                          QPoint(target.left() + back(sx1, picture.width(), target.width()) - 1,
+                                 target.top() + back(sy1, picture.height(), target.height()) - 1));
+  QPainter painter(this);
+  painter.setClipRect(area);
+  if (picture.format() == QImage::Format_Indexed8) {
+    painter.drawImage(destination, picture.copy(source));
   } else {
-    painter.drawImage(QPoint(player_.PictureLeft, player_.PictureTop), picture);
+    painter.drawImage(destination, picture, source);
   }
 }
 
 void TPictureView::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) player_.Guarded([this] { player_.APlayExecute(); });
+  if (clickPlays_) player_.Guarded([this, event] { player_.spDisplayMouseDown(event->button()); });
+}
+
+void TPictureView::contextMenuEvent(QContextMenuEvent* event) {
+  if (player_.pupMain) player_.pupMain->popup(event->globalPos());
 }
 
 void TPictureView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  player_.Guarded([this] { player_.LayoutPicture(); });
+  if (clickPlays_) player_.Guarded([this] { player_.FormResize(); });
 }

@@ -1,10 +1,10 @@
-// The main window's picture area: shows the presented picture at its place,
-// scaled when the layout says so; the rest is the window's grey.
+// A picture area: shows the presented picture at its place, scaled when the
+// layout says so, when it is the player's target; the rest is its
+// background. The main window has one, the display window the other.
 #pragma once
 
+#include <QRect>
 #include <QWidget>
-
-#include <functional>
 
 class TekLensaPlayer;
 
@@ -12,18 +12,26 @@ class TPictureView : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TPictureView(TekLensaPlayer& player);
+  // clickPlays: a left click executes play (the main window's area only).
+  TPictureView(TekLensaPlayer& player, QWidget* parent, QColor background, bool clickPlays);
   // Erases the shown picture until the next present.
   void ClearPicture();
   bool Cleared() const { return cleared_; }
+  void PictureShown() { cleared_ = false; }
+  // Repaints the part of the view that shows the given picture pixels.
+  void UpdatePictureRect(const QRect& pixels);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Where the picture is drawn in the view.
+  QRect Target() const;
+
   TekLensaPlayer& player_;
+  bool clickPlays_;
   bool cleared_ = true;
-  friend class TekLensaPlayer;
 };

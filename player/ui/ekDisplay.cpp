@@ -1,10 +1,39 @@
 #include "ekDisplay.h"
 
+#include <QCloseEvent>
+
 TfrmDisplay::TfrmDisplay(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
   setWindowTitle(QStringLiteral("frmDisplay"));
+  setAttribute(Qt::WA_QuitOnClose, false);
   resize(862, 613);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, QColor(192, 192, 192));
   setPalette(colours);
   setAutoFillBackground(true);
+  SetDialogBorder(true);
+}
+
+void TfrmDisplay::SetDialogBorder(bool dialog) {
+  const Qt::WindowFlags flags =
+      Qt::Window | Qt::WindowStaysOnTopHint |
+      (dialog ? Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint
+              : Qt::FramelessWindowHint);
+  dialogBorder_ = dialog;
+  if (windowFlags() == flags) return;
+  // A window whose flags change is hidden by Qt: it comes back as it was.
+  const bool shown = isVisible();
+  setWindowFlags(flags);
+  if (shown) show();
+}
+
+QRect TfrmDisplay::OuterBounds() const { return frameGeometry(); }
+
+void TfrmDisplay::PlaceClient(const QRect& client) {
+  setFixedSize(client.size());
+  setGeometry(client);
+}
+
+void TfrmDisplay::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (FormClose) FormClose();
 }

@@ -3,9 +3,28 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class TfrmDisplay : public QWidget {
   Q_OBJECT
 
  public:
   explicit TfrmDisplay(QWidget* parent = nullptr);
+
+  // A title bar with a close button, not resizable; or no border at all.
+  void SetDialogBorder(bool dialog);
+  bool HasDialogBorder() const { return dialogBorder_; }
+  // Outer bounds (the title bar and border included) and client area, in that order.
+  QRect OuterBounds() const;
+  // The client area at `client`, of exactly that size.
+  void PlaceClient(const QRect& client);
+
+  // Closing the window, by its button or by the program: the owner switches its mode off.
+  std::function<void()> FormClose;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  bool dialogBorder_ = true;
 };

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The player in a real X server with a window manager, driven by keys as a
+# user drives it: the picture on the screen pixel for pixel, the display
+# window, the segments dialog, and the end of the program.
+# Usage: real_window_test.sh BUILD_FOLDER [SCREENSHOT_FOLDER]
+set -euo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+shots=${2:-}
+for tool in xvfb-run openbox xdotool xwininfo import convert; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$build/tools/moviewriter/ekmoviewrite" --still 640 480 150 "$work/MyFilm.~ekflm" "$work/still.ppm"
+(cd "$work" && gcab -c -z still.ekcab MyFilm.~ekflm >/dev/null)
+export EK_PLAYER="$build/player/ekPlayer" EK_WORK="$work" EK_HERE="$here" EK_SHOTS="$shots"
+export TMPDIR="$work"
+
+xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
+fail() { echo "FAILED: $*"; exit 1; }
+shot() {  # screenshot of the root window as PPM, kept as PNG when asked
+  import -window root "$EK_WORK/screen.png"
+  convert "$EK_WORK/screen.png" "$EK_WORK/screen.ppm"
+  if [ -n "$EK_SHOTS" ]; then mkdir -p "$EK_SHOTS"; cp "$EK_WORK/screen.png" "$EK_SHOTS/$1.png"; fi
+}
+openbox >/dev/null 2>&1 &
+sleep 1
+"$EK_PLAYER" "$EK_WORK/still.ekcab" >"$EK_WORK/player.log" 2>&1 &
+player=$!
+main=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+sleep 2
+shot main
+read -r x y < <(python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/still.ppm") ||
+  fail "the movie picture is not on the screen pixel for pixel"
+echo "picture found in the main window at $x, $y"
+
+# F8: the display window, whose client area is exactly the movie.
+xdotool windowactivate --sync "$main" key F8
+display=$(xdotool search --sync --onlyvisible --name "still.ekcab:  Still" | head -n 1)
+sleep 1
+info=$(xwininfo -id "$display")
+X=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
+Y=$(sed -n "s/.*Absolute upper-left Y: *//p" <<<"$info")
+WIDTH=$(sed -n "s/.*Width: *//p" <<<"$info")
+HEIGHT=$(sed -n "s/.*Height: *//p" <<<"$info")
+[ "$WIDTH" = 640 ] && [ "$HEIGHT" = 480 ] || fail "display window client area $WIDTH x $HEIGHT, not 640 x 480"
+shot display
+read -r dx dy < <(python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/still.ppm") ||
+  fail "the movie picture is not in the display window"
+[ "$dx" = "$X" ] && [ "$dy" = "$Y" ] || fail "picture at $dx, $dy but the client area is at $X, $Y"
+echo "display window $WIDTH x $HEIGHT at $X, $Y shows the picture"
+
+# F8 again, from the display window: back in the main window.
+xdotool windowactivate --sync "$display" key F8
+sleep 1
+xdotool search --onlyvisible --name "still.ekcab:  Still" >/dev/null && fail "F8 left the display window up"
+
+# F6 shows the segments dialog, F6 there hides it again.
+xdotool windowactivate --sync "$main" key F6
+dialog=$(xdotool search --sync --onlyvisible --name "Управление Сегментами" | head -n 1)
+shot segments
+xdotool windowactivate --sync "$dialog" key F6
+sleep 1
+xdotool search --onlyvisible --name "Управление Сегментами" >/dev/null && fail "F6 in the dialog left it up"
+
+# Alt+F4 in the main window ends the program.
+xdotool windowactivate --sync "$main" key alt+F4
+for i in $(seq 50); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$player" 2>/dev/null && fail "Alt+F4 did not end the program"
+wait "$player" || true
+echo "Alt+F4 ended the program"
+'
+echo "1 passed, 0 failed"
