@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "CabSTComps.h"
+#include "DirtyTiles.h"
 #include "MoviePlayback.h"
 
 class QAction;
@@ -198,5 +199,9 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   bool ending_ = false;
   std::map<const QToolButton*, QColor> transparentColors_;
   QImage presented_;
+  // What a present repaints.
+  TDirtyTiles dirty_;
+  // The colours the presented image shows an 8-bit picture in.
+  std::array<QRgb, 256> presentedColours_{};
   QImage titlePicture_;
 };

@@ -23,48 +23,43 @@ void TekLensaPlayer::PresentPicture() {
   const gdi::Bitmap* picture = ActiveSegment() ? ShownPicture() : nullptr;
   auto* view = static_cast<TPictureView*>(TargetCanvas);
   if (!picture || !view) return;
-  const QImage::Format format = picture->BitsPerPixel() == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32;
+  // An 8-bit picture is shown through its colour table: its changed pixels are
+  // looked up as they are copied, so that drawing never converts.
+  const bool indexed = picture->BitsPerPixel() == 8;
   bool everything = view->Cleared();
   if (presented_.width() != picture->Width() || presented_.height() != picture->Height() ||
-      presented_.format() != format || presented_.bytesPerLine() != picture->Stride()) {
-    presented_ = NewPresentedImage(*picture, format);
+      (!indexed && presented_.bytesPerLine() != picture->Stride())) {
+    presented_ = indexed ? QImage(picture->Width(), picture->Height(), QImage::Format_RGB32)
+                         : NewPresentedImage(*picture, QImage::Format_RGB32);
     Changed.MarkAll();
     everything = true;
   }
-  if (format == QImage::Format_Indexed8) {
-    QList<QRgb> colours(256);
+  if (indexed) {
+    std::array<QRgb, 256> colours;
     for (int i = 0; i < 256; ++i) colours[i] = qRgb(ColorTable[i].rgbRed, ColorTable[i].rgbGreen, ColorTable[i].rgbBlue);
     // New colours change every pixel that uses them.
-    if (colours != presented_.colorTable()) {
-      presented_.setColorTable(colours);
+    if (colours != presentedColours_) {
+      presentedColours_ = colours;
+      Changed.MarkAll();
       everything = true;
     }
   }
-  // Only what changed since the last present is copied and repainted; both
-  // images lay their rows out alike.
+  // Only what changed since the last present is copied and repainted; a
+  // 32-bit picture and its image lay their rows out alike.
   const size_t bytes = std::min(picture->ByteSize(), static_cast<size_t>(presented_.sizeInBytes()));
   if (!Changed.Empty()) {
     uint8_t* const to = presented_.bits();
     const uint8_t* const from = picture->Bits();
-    const size_t stride = static_cast<size_t>(picture->Stride());
-    const size_t pixelBytes = static_cast<size_t>(picture->BitsPerPixel() / 8);
-    size_t firstColumn = stride, endColumn = 0;
+    if (!everything) dirty_.Reset(picture->Width(), picture->Height(), picture->Stride(), picture->BitsPerPixel() / 8);
     Changed.ForEachRange([&](size_t begin, size_t end) {
-      if (begin < bytes) std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
-      // A range within one row narrows the repainted columns; one across rows takes them all.
-      if (begin / stride == (end - 1) / stride) {
-        firstColumn = std::min(firstColumn, begin % stride);
-        endColumn = std::max(endColumn, (end - 1) % stride + 1);
-      } else {
-        firstColumn = 0;
-        endColumn = stride;
+      if (indexed) {
+        LookUpColours(*picture, presentedColours_, presented_, begin, end);
+      } else if (begin < bytes) {
+        std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
       }
+      if (!everything) dirty_.MarkBytes(begin, end);
     });
-    const int firstRow = static_cast<int>(Changed.FirstByte() / stride);
-    const int lastRow = std::min(static_cast<int>((Changed.EndByte() - 1) / stride), picture->Height() - 1);
-    const int left = static_cast<int>(firstColumn / pixelBytes);
-    const int right = std::min(static_cast<int>((endColumn + pixelBytes - 1) / pixelBytes), picture->Width());
-    if (!everything) view->UpdatePictureRect(QRect(left, firstRow, right - left, lastRow - firstRow + 1));
+    if (!everything) view->UpdatePictureRegion(dirty_.Region());
   }
   if (everything) view->update();
   view->PictureShown();

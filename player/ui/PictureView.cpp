@@ -29,31 +29,39 @@ QRect TPictureView::Target() const {
              : QRect(QPoint(player_.PictureLeft, player_.PictureTop), picture.size());
 }
 
-void TPictureView::UpdatePictureRect(const QRect& pixels) {
+QRect TPictureView::ViewRect(const QRect& pixels, const QRect& target) const {
+  if (!player_.StretchPicture) return pixels.translated(target.topLeft());
   const QImage& picture = player_.PresentedPicture();
-  if (picture.isNull() || pixels.isEmpty()) return;
-  const QRect target = Target();
-  if (!player_.StretchPicture) {
-    update(pixels.translated(target.topLeft()));
-    return;
-  }
   // Nearest-neighbour: the view pixels whose source pixel lies in the rectangle, one more on each side.
   const auto to = [](int at, int from, int span) { return static_cast<int>(int64_t{at} * span / from); };
   const int left = to(pixels.left(), picture.width(), target.width()) - 1;
   const int top = to(pixels.top(), picture.height(), target.height()) - 1;
   const int right = to(pixels.right() + 1, picture.width(), target.width()) + 1;
   const int bottom = to(pixels.bottom() + 1, picture.height(), target.height()) + 1;
-  update(QRect(QPoint(left, top), QPoint(right, bottom)).translated(target.topLeft()) & target);
+  return QRect(QPoint(left, top), QPoint(right, bottom)).translated(target.topLeft()) & target;
+}
+
+void TPictureView::UpdatePictureRegion(const QRegion& pixels) {
+  if (player_.PresentedPicture().isNull() || pixels.isEmpty()) return;
+  const QRect target = Target();
+  QRegion area;
+  for (const QRect& rect : pixels) area += ViewRect(rect, target);
+  update(area);
 }
 
 void TPictureView::paintEvent(QPaintEvent* event) {
   const QImage& picture = player_.PresentedPicture();
   if (cleared_ || picture.isNull() || player_.TargetCanvas != this) return;
   const QRect target = Target();
-  const QRect area = event->rect() & target;
-  if (area.isEmpty() || target.width() <= 0 || target.height() <= 0) return;
-  // Only the picture pixels behind the area are drawn: an 8-bit picture is
-  // converted for the screen as it is drawn, and that must cost what changed.
+  if (target.width() <= 0 || target.height() <= 0) return;
+  QPainter painter(this);
+  for (const QRect& rect : event->region()) PaintPart(painter, rect & target, target);
+}
+
+void TPictureView::PaintPart(QPainter& painter, const QRect& area, const QRect& target) {
+  if (area.isEmpty()) return;
+  const QImage& picture = player_.PresentedPicture();
+  // Only the picture pixels behind the area are drawn.
   const auto from = [](int at, int span, int size) { return static_cast<int>(int64_t{at} * size / span); };
   const int sx0 = std::clamp(from(area.left() - target.left(), target.width(), picture.width()), 0, picture.width());
   const int sy0 = std::clamp(from(area.top() - target.top(), target.height(), picture.height()), 0, picture.height());
@@ -68,13 +76,8 @@ void TPictureView::paintEvent(QPaintEvent* event) {
                                  target.top() + back(sy0, picture.height(), target.height())),
                           QPoint(target.left() + back(sx1, picture.width(), target.width()) - 1,
                                  target.top() + back(sy1, picture.height(), target.height()) - 1));
-  QPainter painter(this);
   painter.setClipRect(area);
-  if (picture.format() == QImage::Format_Indexed8) {
-    painter.drawImage(destination, picture.copy(source));
-  } else {
-    painter.drawImage(destination, picture, source);
-  }
+  painter.drawImage(destination, picture, source);
 }
 
 void TPictureView::mousePressEvent(QMouseEvent* event) {

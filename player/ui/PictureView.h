@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
+class QPainter;
 class TekLensaPlayer;
 
 class TPictureView : public QWidget {
@@ -19,7 +21,7 @@ class TPictureView : public QWidget {
   bool Cleared() const { return cleared_; }
   void PictureShown() { cleared_ = false; }
   // Repaints the part of the view that shows the given picture pixels.
-  void UpdatePictureRect(const QRect& pixels);
+  void UpdatePictureRegion(const QRegion& pixels);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -30,6 +32,9 @@ class TPictureView : public QWidget {
  private:
   // Where the picture is drawn in the view.
   QRect Target() const;
+  // The view pixels that show the given picture pixels, one more on each side when scaled.
+  QRect ViewRect(const QRect& pixels, const QRect& target) const;
+  void PaintPart(QPainter& painter, const QRect& area, const QRect& target);
 
   TekLensaPlayer& player_;
   bool clickPlays_;
