@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and plays the bundled demo movie. Without
-# a display the player runs in a virtual X server and a screenshot of it is
-# saved, to show that it ran.
+# Installs what is missing, builds, and plays the bundled demo movie in both
+# wrappings: as a cabinet, and as a packaged movie made from it that starts
+# the player by itself. Without a display both run in a virtual X server and
+# screenshots are saved, to show that they ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,16 +10,23 @@ bash scripts/install-deps.sh
 dir=$(bash scripts/build.sh | tail -n 1)
 player="$PWD/$dir/player/ekPlayer"
 movie="$PWD/$dir/demo/demo.ekcab"
+packaged="$PWD/$dir/demo/demo.exe"
+"$PWD/$dir/player/ekpack" "$PWD/$dir/player/ekcab_Exe" "$movie" "$packaged"
 
 if [ -n "${DISPLAY:-}" ]; then
+  "$packaged"
   exec "$player" "$movie"
 fi
 
-shot="$PWD/$dir/demo/screenshot.png"
+shots="$PWD/$dir/demo"
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  shoot() { sleep 4; xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > "$1"; }
   "$1" "$2" & pid=$!
-  sleep 4
-  xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > "$3"
+  shoot "$4/screenshot.png"
   kill "$pid"; wait "$pid" 2>/dev/null || true
-' _ "$player" "$movie" "$shot"
-echo "No display here: the player ran on the demo movie in a virtual X server; screenshot: $shot"
+  "$3"
+  shoot "$4/screenshot-packaged.png"
+  pkill -f "ekPlayer-$(id -u).*/ekPlayer.exe" || true
+' _ "$player" "$movie" "$packaged" "$shots"
+echo "No display here: the player ran on the demo movie in a virtual X server, first as a cabinet, then as a"
+echo "packaged movie that started it by itself; screenshots: $shots/screenshot.png, $shots/screenshot-packaged.png"

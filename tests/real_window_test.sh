@@ -14,7 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/tools/moviewriter/ekmoviewrite" --still 640 480 150 "$work/MyFilm.~ekflm" "$work/still.ppm"
 (cd "$work" && gcab -c -z still.ekcab MyFilm.~ekflm >/dev/null)
-export EK_PLAYER="$build/player/ekPlayer" EK_WORK="$work" EK_HERE="$here" EK_SHOTS="$shots"
+export EK_PLAYER="$build/player/ekPlayer" EK_BUILD="$build" EK_WORK="$work" EK_HERE="$here" EK_SHOTS="$shots"
 export TMPDIR="$work"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
@@ -70,5 +70,17 @@ for i in $(seq 50); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$player" 2>/dev/null && fail "Alt+F4 did not end the program"
 wait "$player" || true
 echo "Alt+F4 ended the program"
+
+# A packaged movie started as a user starts it: the launcher writes the player
+# into the private folder and starts it on the movie, which it then plays.
+"$EK_BUILD/player/ekpack" "$EK_BUILD/player/ekcab_Exe" "$EK_WORK/still.ekcab" "$EK_WORK/still movie.exe"
+"$EK_WORK/still movie.exe"
+packaged=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+sleep 2
+shot packaged
+python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/still.ppm" >/dev/null ||
+  fail "the packaged movie is not on the screen"
+echo "the packaged movie plays"
+xdotool windowactivate --sync "$packaged" key alt+F4
 '
 echo "1 passed, 0 failed"

@@ -8,6 +8,7 @@
 #include "CodePage.h"
 #include "Files.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "PictureView.h"
 #include "PresentedImage.h"
 #include "ekDisplay.h"
@@ -117,6 +118,6 @@ void TekLensaPlayer::SegmentActivated(const SegInfo& segment) {
 void TekLensaPlayer::UnsupportedDepth() {
   ending_ = true;
   EnableTimer(false);
-  platform::MessageBox("В текущей версии не поддерживается данный видео режим.");
+  platform::MessageBox(lbMessages[0]);
   QCoreApplication::exit(1);
 }
