@@ -3,6 +3,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <thread>
+
 extern char** environ;
 
 namespace platform {
@@ -17,7 +19,10 @@ bool ShellExecute(const std::string& program, const std::vector<std::string>& ar
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
   const int failed = posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
-  return failed == 0;
+  if (failed != 0) return false;
+  // Nobody waits for a started program, but its end is collected: no zombie stays behind.
+  std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
+  return true;
 }
 
 void ShellOpenFile(const std::string& path) { (void)ShellExecute("xdg-open", {path}); }

@@ -71,9 +71,12 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
     for (QAction* action : ActionList) display->addAction(action);
   }
   // The dialog's Enter and F1 are its own; every other shortcut reaches the main window.
-  if (segments)
+  if (segments) {
     for (QAction* action : ActionList)
       if (action != AHelp) segments->addAction(action);
+    segments->OnSelect = [this](int row) { Guarded([this, row] { SegmentChosen(row); }); };
+    segments->OnHelp = [this](QWidget* owner) { Guarded([this, owner] { ShowSegmentsHelp(owner); }); };
+  }
 }
 
 void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
@@ -114,12 +117,14 @@ void TekLensaPlayer::ReadSegmentTable(platform::TStream* stream) {
   const std::vector<SegmentTableEntry> entries = ReadSegmentEntries(*stream);
   if (entries.empty() || !frmSegments) return;
   frmSegments->SetRowCount(static_cast<int>(entries.size()) + 1);
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const int row = static_cast<int>(i) + 1;
-    frmSegments->SetCell(0, row, QString::number(row));
-    frmSegments->SetCell(1, row, QString::fromStdString(entries[i].Name.Utf8()));
-    frmSegments->SetCell(2, row, QString::fromStdString(DurationText(entries[i].FrameCount, entries[i].FrameRate)));
-  }
+  for (size_t i = 0; i < entries.size(); ++i)
+    ListSegment(static_cast<int>(i) + 1, entries[i].Name, entries[i].FrameCount, entries[i].FrameRate);
+}
+
+void TekLensaPlayer::ListSegment(int row, const TShortString& name, int32_t frames, uint8_t rate) {
+  frmSegments->SetCell(0, row, QString::number(row));
+  frmSegments->SetCell(1, row, QString::fromStdString(name.Utf8()));
+  frmSegments->SetCell(2, row, QString::fromStdString(DurationText(frames, rate)));
 }
 
 void TekLensaPlayer::LoadSegmentFromStream(platform::TStream* stream) {

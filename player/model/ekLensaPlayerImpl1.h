@@ -113,6 +113,10 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void SetPanelVisible(bool visible);
   void spDisplayMouseDown(Qt::MouseButton button);
   void ASegmentsExecute();
+  void FillSegmentsGrid();
+  // The segments dialog's choice of row `row` (from 1), by transport state.
+  void SegmentChosen(int row);
+  void ShowSegmentsHelp(QWidget* owner);
   void AHelpExecute();
   void AAboutExecute();
   void AExitExecute();
@@ -190,6 +194,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void CreateMenus();
   void CreateControlPanel();
   void LayoutDisplayWindow(int width, int height);
+  // One row of the segments dialog: number, name, duration.
+  void ListSegment(int row, const TShortString& name, int32_t frames, uint8_t rate);
   void CreateLoadingNotice();
   void ShowLoadingNotice(bool visible);
   void SetButtonTransparentColor(QToolButton* button, QColor colour);

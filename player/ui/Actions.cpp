@@ -104,14 +104,7 @@ void TekLensaPlayer::spDisplayMouseDown(Qt::MouseButton button) {
   if (button == Qt::LeftButton) APlay->trigger();
 }
 
-void TekLensaPlayer::ASegmentsExecute() {
-  if (!frmSegments) return;
-  if (frmSegments->isVisible()) {
-    frmSegments->hide();
-  } else if (!frmSegments->Cell(0, 1).isEmpty()) {
-    frmSegments->show();
-  }
-}
+
 
 void TekLensaPlayer::AHelpExecute() { ShowHelp(this, HelpFilePath); }
 
