@@ -38,6 +38,9 @@ extern "C" __attribute__((visibility("default"))) void* HtmlHelpA(void* owner, c
   if (!helpWindow || helpWindow->parentWidget() != ownerWindow) {
     delete helpWindow;
     helpWindow = new THelpWindow(ownerWindow);
+    // Help asked for by a window that stays on top would open behind it.
+    if (ownerWindow && ownerWindow->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+      helpWindow->setWindowFlag(Qt::WindowStaysOnTopHint);
   }
   helpWindow->ShowTopic(openFile, QString::fromStdString(topic));
   return helpWindow.data();

@@ -70,6 +70,14 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent), OpenLink(platform::Shel
   Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblMail = Link(this, QStringLiteral("ekplayer.example.org"), QRect(184, 120, 117, 16));
   Label2 = Link(this, QStringLiteral("help@ekplayer.example.org"), QRect(184, 144, 119, 16));
+  // A font that stands in for a missing one may need more room: the labels grow, the version to the left.
+  for (QLabel* label : {Label3, lblMail, Label2}) {
+    const int needed = label->sizeHint().width();
+    if (needed <= label->width()) continue;
+    const int right = label->geometry().right();
+    label->setFixedWidth(needed);
+    if (label == Label3) label->move(right + 1 - needed, label->y());
+  }
   auto* Bevel1 = new QFrame(this);
   Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   Bevel1->setGeometry(184, 192, 201, 2);
