@@ -8,11 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "Exception.h"
 #include "Files.h"
 #include "FolderLock.h"
+#include "Shell.h"
 #include "Win32Error.h"
 
 namespace fs = std::filesystem;
@@ -222,6 +224,34 @@ TEST(Attributes, ReadOnlyIsTheWriteBits) {
   EXPECT_EQ(GetFileAttributes(path), FILE_ATTRIBUTE_NORMAL);
   fs::remove(path);
   EXPECT_EQ(GetFileAttributes(path), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+
+namespace {
+
+// The states of this process's children, found by their parent in /proc, without collecting any.
+std::vector<std::string> ChildStates() {
+  std::vector<std::string> states;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream fields(line.substr(close + 2));
+    std::string state;
+    long parent = 0;
+    if (fields >> state >> parent && parent == ::getpid()) states.push_back(state);
+  }
+  return states;
+}
+
+TEST(ShellExecuteTest, AStartedProgramLeavesNoZombieBehind) {
+  ASSERT_TRUE(platform::ShellExecute("true", {}));
+  for (int i = 0; i < 250 && !ChildStates().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(ChildStates().empty()) << "a child is still there, in state " << ChildStates().front();
+  EXPECT_FALSE(platform::ShellExecute("/no/such/program", {}));
 }
 
 }  // namespace
