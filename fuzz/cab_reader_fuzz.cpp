@@ -12,8 +12,8 @@
 #include <fstream>
 #include <string>
 
-#include "CabIntf.h"
 #include "CabSTComps.h"
+#include "FuzzWorkspace.h"
 
 namespace fs = std::filesystem;
 
@@ -32,17 +32,10 @@ int OpenDescriptors() {
   return count;
 }
 
-struct Workspace {
-  std::string root, destination, sentinel;
-  Workspace() {
-    std::string folder = (fs::temp_directory_path() / "cab-reader-fuzz-XXXXXX").string();
-    if (!::mkdtemp(folder.data())) Broken("no temporary folder");
-    root = folder + "/";
-    destination = root + "out/";
-    sentinel = root + "sentinel";
-    cabintf::SetLibraryFolders({EK_BUILD_FOLDER "/player/"});
-  }
-  ~Workspace() { fs::remove_all(root); }
+// The destination inside the workspace, and a file beside it that a followed link would change.
+struct Workspace : fuzz::TWorkspace {
+  Workspace() : TWorkspace("cab-reader-fuzz"), destination(root + "out/"), sentinel(root + "sentinel") {}
+  std::string destination, sentinel;
 };
 
 }  // namespace
