@@ -72,9 +72,12 @@ wait "$player" || true
 echo "Alt+F4 ended the program"
 
 # A packaged movie started as a user starts it: the launcher writes the player
-# into the private folder and starts it on the movie, which it then plays.
-"$EK_BUILD/player/ekpack" "$EK_BUILD/player/ekcab_Exe" "$EK_WORK/still.ekcab" "$EK_WORK/still movie.exe"
-"$EK_WORK/still movie.exe"
+# into the private folder and starts it on the movie, which it then plays. Its
+# name is in Windows-1251 ("Урок 1.exe"), as such movies often are: the player
+# must take the bytes as they are, not as text of the locale.
+packaged_movie="$EK_WORK/$(printf "\323\360\356\352 1.exe")"
+"$EK_BUILD/player/ekpack" "$EK_BUILD/player/ekcab_Exe" "$EK_WORK/still.ekcab" "$packaged_movie"
+"$packaged_movie"
 packaged=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
 sleep 2
 shot packaged
