@@ -75,15 +75,24 @@ echo "Alt+F4 ended the program"
 # into the private folder and starts it on the movie, which it then plays. Its
 # name is in Windows-1251 ("Урок 1.exe"), as such movies often are: the player
 # must take the bytes as they are, not as text of the locale.
-packaged_movie="$EK_WORK/$(printf "\323\360\356\352 1.exe")"
+# It lies in a folder whose path has blanks and letters beyond ASCII, and is
+# started from there as a file manager starts it.
+mkdir -p "$EK_WORK/Мои фильмы"
+packaged_movie="$EK_WORK/Мои фильмы/$(printf "\323\360\356\352 1.exe")"
 "$EK_BUILD/player/ekpack" "$EK_BUILD/player/ekcab_Exe" "$EK_WORK/still.ekcab" "$packaged_movie"
-"$packaged_movie"
+(cd "$EK_WORK/Мои фильмы" && "$packaged_movie")
 packaged=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
 sleep 2
 shot packaged
 python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/still.ppm" >/dev/null ||
   fail "the packaged movie is not on the screen"
 echo "the packaged movie plays"
+private="$TMPDIR/ekPlayer-$(id -u)"
+cmp -s "$private/cabinet.dll" "$EK_BUILD/player/cabinet.dll" || fail "no cabinet.dll in $private"
+[ -x "$private/ekPlayer.exe" ] || fail "no ekPlayer.exe in $private"
+[ -f "$private/MyFilm.~ekflm" ] || fail "the movie file is not in $private"
+[ ! -e "$private/temp.ekcab" ] || fail "temp.ekcab stayed after a good opening"
+echo "the temporary files are where they belong"
 xdotool windowactivate --sync "$packaged" key alt+F4
 '
 echo "1 passed, 0 failed"
