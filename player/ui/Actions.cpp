@@ -6,10 +6,8 @@
 #include <QMenuBar>
 
 #include "HelpBinding.h"
-#include "PictureView.h"
 #include "ekAbout.h"
 #include "ekLensaPlayerImpl1.h"
-#include "ekSegments.h"
 
 namespace {
 
