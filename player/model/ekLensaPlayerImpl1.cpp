@@ -133,9 +133,13 @@ void TekLensaPlayer::LoadSegmentFromStream(platform::TStream* stream) {
 }
 
 void TekLensaPlayer::SetFileName(const std::string& path) {
-  pnlPath->setText(QString::fromStdString(platform::FileNameText(platform::ExtractFileName(path))));
   FileName = path;
+  pnlPath->setText(FileNameCaption());
   Loaded = false;
+}
+
+QString TekLensaPlayer::FileNameCaption() const {
+  return QString::fromStdString(platform::FileNameText(platform::ExtractFileName(FileName)));
 }
 
 void TekLensaPlayer::ApplicationEvents1Exception(const std::string& message) {

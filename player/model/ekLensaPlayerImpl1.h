@@ -70,6 +70,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   // Opening.
   void SetFileName(const std::string& path);
   const std::string& GetFileName() const { return FileName; }
+  // The movie's file name without its folder, as text to show.
+  QString FileNameCaption() const;
   void ALoadFromFileExecute();
   bool OpenMovie(const std::string& path);
   // Puts the movie file in place and reads it through `read` while the

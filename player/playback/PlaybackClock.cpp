@@ -5,8 +5,6 @@
 
 #include <cstring>
 
-#include "CodePage.h"
-#include "Files.h"
 #include "MessageBox.h"
 #include "Messages.h"
 #include "PictureView.h"
@@ -110,8 +108,7 @@ void TekLensaPlayer::SegmentActivated(const SegInfo& segment) {
   if (PlayState == playstate::Playing) {
     pnlPath->setText(QString::fromStdString(segment.Name.Utf8()));
     if (frmDisplay)
-      frmDisplay->setWindowTitle(QString::fromStdString(platform::FileNameText(platform::ExtractFileName(FileName))) + QStringLiteral(":  ") +
-                                 pnlPath->text());
+      frmDisplay->setWindowTitle(FileNameCaption() + QStringLiteral(":  ") + pnlPath->text());
   }
 }
 

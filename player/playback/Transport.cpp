@@ -5,8 +5,6 @@
 #include <QProgressBar>
 #include <QToolButton>
 
-#include "CodePage.h"
-#include "Files.h"
 #include "PictureView.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
@@ -24,7 +22,7 @@ void TekLensaPlayer::SetPlayState(uint8_t state) {
       btnPlay->setEnabled(true);
       btnLoadFromFile->setEnabled(true);
       SetButtonTransparentColor(btnStop, Qt::black);
-      pnlPath->setText(QString::fromStdString(platform::FileNameText(platform::ExtractFileName(FileName))));
+      pnlPath->setText(FileNameCaption());
       ALoadFromFile->setEnabled(true);
       break;
     case playstate::Playing:

@@ -26,8 +26,6 @@ void TfrmDisplay::SetDialogBorder(bool dialog) {
   if (shown) show();
 }
 
-QRect TfrmDisplay::OuterBounds() const { return frameGeometry(); }
-
 void TfrmDisplay::PlaceClient(const QRect& client) {
   setFixedSize(client.size());
   setGeometry(client);

@@ -14,8 +14,6 @@ class TfrmDisplay : public QWidget {
   // A title bar with a close button, not resizable; or no border at all.
   void SetDialogBorder(bool dialog);
   bool HasDialogBorder() const { return dialogBorder_; }
-  // Outer bounds (the title bar and border included) and client area, in that order.
-  QRect OuterBounds() const;
   // The client area at `client`, of exactly that size.
   void PlaceClient(const QRect& client);
 
