@@ -8,11 +8,8 @@
 void TMoviePlayback::DrawCursor() {
   if (SegmentList.empty()) return;
   if (!CursorStream) throw platform::Exception("CursorStream is nil");
-  uint8_t b[6];
   // Past the end of the stream the last recorded cursor stays where it was.
-  if (CursorStream->Read(b, 6) == 6)
-    CursorRecord = {static_cast<uint16_t>(b[0] | b[1] << 8), static_cast<uint16_t>(b[2] | b[3] << 8),
-                    static_cast<uint16_t>(b[4] | b[5] << 8)};
+  ReadCursorRecord(*CursorStream, CursorRecord);
   const SegInfo* segment = ActiveSegment();
   gdi::Bitmap* picture = ShownPicture();
   CurrentShape = segment ? segment->CursorList->Get(CursorRecord.ShapeIndex) : nullptr;

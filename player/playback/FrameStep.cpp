@@ -19,19 +19,6 @@ void MarkRect(TChangedArea& changed, const gdi::Bitmap& picture, int x, int y, i
 
 }  // namespace
 
-void TMoviePlayback::ReadPaletteRecord(SegInfo& segment) {
-  if (!segment.PaletteStream) return;
-  uint8_t count = 0;
-  if (segment.PaletteStream->Read(&count, 1) != 1 || count == 0) return;
-  uint8_t first = 0;
-  if (segment.PaletteStream->Read(&first, 1) != 1) return;
-  std::array<gdi::RGBQuad, 255> entries{};
-  const int64_t got = segment.PaletteStream->Read(entries.data(), 4 * int64_t{count}) / 4;
-  // A record that reaches past entry 255 is cut at the end of the table.
-  const int64_t n = std::min<int64_t>(got, 256 - first);
-  std::copy(entries.begin(), entries.begin() + n, ColorTable.begin() + first);
-}
-
 TResult TMoviePlayback::ComposePicture() {
   SegInfo* segment = ActiveSegment();
   if (!segment) return result::AllRight;
@@ -39,7 +26,7 @@ TResult TMoviePlayback::ComposePicture() {
   gdi::Bitmap* picture = ShownPicture();
   if (!picture || !hbmCursor) return result::NoText;
   if (PictureDepth == 8) {
-    ReadPaletteRecord(*segment);
+    if (segment->PaletteStream) ReadPaletteRecord(*segment->PaletteStream, ColorTable);
     gdi::SetDIBColorTable(*picture, 0, 256, ColorTable.data());
     gdi::SetDIBColorTable(*hbmCursor, 0, 256, ColorTable.data());
   }
@@ -50,6 +37,8 @@ TResult TMoviePlayback::ComposePicture() {
   }
   const int64_t offset = CurFrame - FrameBuffer.get();
   ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset), PictureDepth, *picture, Changed);
+  // The picture without a cursor is the one the next difference applies to.
+  Index.FrameComposed();
   DrawCursor();
   if (CursorSaved) MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorSaveWidth, CursorSaveHeight);
   return result::AllRight;

@@ -30,6 +30,7 @@ TResult TMoviePlayback::FreeFrameBuffer() {
 
 TResult TMoviePlayback::FreeSegments() {
   SegmentList.clear();
+  Index.Clear();
   CursorStream = emptyCursorStream_.get();
   CurrentShape = blankShape_.get();
   return result::AllRight;
@@ -57,3 +58,19 @@ int32_t TMoviePlayback::TotalFrames() const {
   for (const auto& segment : SegmentList) total += segment->FrameCount;
   return static_cast<int32_t>(total);
 }
+
+bool TMoviePlayback::LocateFrame(int64_t frame, int32_t& segment, int32_t& frameInSegment) const {
+  if (frame < 0) return false;
+  for (size_t i = 0; i < SegmentList.size(); ++i) {
+    const int32_t count = SegmentList[i]->FrameCount;
+    if (frame < count) {
+      segment = static_cast<int32_t>(i);
+      frameInSegment = static_cast<int32_t>(frame);
+      return true;
+    }
+    frame -= count;
+  }
+  return false;
+}
+
+TResult TMoviePlayback::SeekFrame(int32_t segment, int32_t frame) { return Index.Seek(segment, frame); }

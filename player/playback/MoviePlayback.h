@@ -10,17 +10,13 @@
 #include <vector>
 
 #include "FrameDecoder.h"
+#include "FrameIndex.h"
 #include "Gdi.h"
 #include "Result.h"
 #include "SegInfo.h"
+#include "StreamRecords.h"
 #include "Streams.h"
 #include "ekCursor.h"
-
-struct TCursorRecord {
-  uint16_t ShapeIndex = 0;
-  uint16_t X = 0;
-  uint16_t Y = 0;
-};
 
 class TMoviePlayback {
  public:
@@ -53,6 +49,13 @@ class TMoviePlayback {
 
   int32_t PlayedFrames() const;
   int32_t TotalFrames() const;
+  // The segment and the frame in it of frame `frame` counted over the whole
+  // movie; false when the movie has no such frame.
+  bool LocateFrame(int64_t frame, int32_t& segment, int32_t& frameInSegment) const;
+  // Puts the composed picture of that frame in place, cursor included, as
+  // playing from the segment's start would leave it: FrameIndex is the frame,
+  // and NextFrame goes on from it. Activates the segment when another is active.
+  TResult SeekFrame(int32_t segment, int32_t frame);
   SegInfo* ActiveSegment() const;
   // The composed picture of the active segment: PictureBitmap or PictureDIB8.
   gdi::Bitmap* ShownPicture() const;
@@ -64,7 +67,7 @@ class TMoviePlayback {
   int32_t FrameIndex = 0;
   platform::TStream* CursorStream = nullptr;
   TekCursor* CurrentShape = nullptr;
-  std::array<gdi::RGBQuad, 256> ColorTable{};
+  TColorTable ColorTable{};
   int32_t CursorWidth = 32;
   int32_t CursorHeight = 32;
 
@@ -97,6 +100,8 @@ class TMoviePlayback {
   TChangedArea Changed;
   // How many times activations made the pictures anew.
   int PicturesCreated = 0;
+  // Snapshots of composed pictures, for going to any frame at once.
+  TFrameIndex Index{*this};
 
  protected:
   // What a window adds to an activation: the timer, the layout, the names.
@@ -105,10 +110,11 @@ class TMoviePlayback {
   virtual void UnsupportedDepth() {}
 
  private:
+  friend class TFrameIndex;
+
   void CreatePictures();
   // hbmCursor holds width × height, made larger when it must; false when it can't be.
   bool CursorSaveFits(int width, int height);
-  void ReadPaletteRecord(SegInfo& segment);
 
   int64_t frameBufferBytes_ = 0;
   int64_t frameStreamBytes_ = 0;

@@ -24,6 +24,7 @@ TResult TMoviePlayback::SetCurSegment() {
   CursorStream->SetPosition(0);
   if (segment->BitsPerPixel == 8 && segment->PaletteStream) segment->PaletteStream->SetPosition(0);
   PaletteChanged = true;
+  Index.SegmentEntered();
   SegmentActivated(*segment);
   return LoadSegmentFrames();
 }
