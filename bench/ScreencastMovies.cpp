@@ -84,6 +84,8 @@ std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height,
   for (int f = 0; f < frames; ++f) {
     if (kind == TScreencast::Typical) {
       Desktop(current, depth, f, f);
+    } else if (kind == TScreencast::Lesson) {
+      Desktop(current, depth, f / 100 * 50 + std::min(f % 100, 50), f);
     } else if (kind == TScreencast::Static) {
       Desktop(current, depth, 50, f);
     } else {

@@ -9,6 +9,7 @@
 enum class TScreencast {
   Typical,     // a desktop with typing, a blinking caret, a dragged dialog, the moving cursor, two switches
   Static,      // the same desktop standing still but for the blinking caret and the moving cursor
+  Lesson,      // the typical desktop busy half the time, in bursts, and still but for the caret and cursor between
   FullChange,  // every pixel changes every frame, in long runs
   WorstCase,   // every pixel changes every frame, every run one pixel
 };
