@@ -101,8 +101,8 @@ int main(int argc, char** argv) {
   std::printf("first seek after opening, to frame %d: %.1f ms (baseline: composing to it %.1f ms, ratio %.2f)\n", far,
               first, baselineFirst, first / baselineFirst);
   std::printf("(activating the segment before either: %.1f ms)\n", activation);
-  std::printf("memory held by the index: %.1f MiB in %zu snapshots (budget %.0f MiB; the picture is %.1f MiB)\n",
-              held / 1048576.0, snapshots, TFrameIndex::kDefaultBudget / 1048576.0,
+  std::printf("memory held by the index: %.0f KiB in %zu snapshots (budget %.0f MiB; the picture is %.1f MiB)\n",
+              held / 1024.0, snapshots, TFrameIndex::kDefaultBudget / 1048576.0,
               playback.ShownPicture()->ByteSize() / 1048576.0);
   return 0;
 }
