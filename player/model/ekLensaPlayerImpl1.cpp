@@ -30,6 +30,7 @@ TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) {
   font.setPixelSize(11);
   setFont(font);
   CreateActions();
+  CreateNavigationActions();
   CreateMenus();
   auto* client = new QWidget(this);
   auto* layout = new QVBoxLayout(client);
@@ -69,6 +70,7 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
     display->FormClose = [this] { Guarded([this] { SetOwnWindowMode(false); }); };
     // It carries the popup menu, so every shortcut acts there as here; F1 included.
     for (QAction* action : ActionList) display->addAction(action);
+    for (QAction* action : NavigationActions) display->addAction(action);
   }
   // The dialog's Enter and F1 are its own; every other shortcut reaches the main window.
   if (segments) {

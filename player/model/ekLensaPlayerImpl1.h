@@ -101,6 +101,29 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void PresentPicture();
   TResult NextSegment();
   void ComposeFrame();
+  // After a frame is composed: the bar, then the next frame, segment or the
+  // end of the movie. False when playing can't go on.
+  bool AdvanceFrame();
+  // The timer's interval for a segment at the playing speed.
+  int FrameInterval(const SegInfo& segment) const;
+
+  // Going to a frame, stepping and the playing speed.
+  // Frame `frame` of the whole movie shown: playing goes on from it, a pause
+  // stays, and a stopped movie is paused there.
+  void GoToFrame(int64_t frame);
+  void AStepBackExecute();
+  void AStepForwardExecute();
+  void APreviousSegmentExecute();
+  void ANextSegmentExecute();
+  void AFirstFrameExecute();
+  void AFasterExecute();
+  void ASlowerExecute();
+  // The playing speed is 2 to this power, from -2 to 2.
+  void SetSpeedStep(int step);
+  // The active segment's name, and the speed when it isn't normal.
+  QString SegmentCaption() const;
+  // The segment's name in the path panel and in the display window's title.
+  void ShowSegmentCaption();
 
   // Layout and the separate display window.
   void LayoutPicture();
@@ -165,6 +188,23 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   QAction* AHelp = nullptr;
   QAction* AAbout = nullptr;
   QAction* AExit = nullptr;
+  // Going to frames and the playing speed: keys of their own, in no menu.
+  std::vector<QAction*> NavigationActions;
+  QAction* AStepBack = nullptr;
+  QAction* AStepForward = nullptr;
+  QAction* APreviousSegment = nullptr;
+  QAction* ANextSegment = nullptr;
+  QAction* AFirstFrame = nullptr;
+  QAction* AFaster = nullptr;
+  QAction* ASlower = nullptr;
+  int SpeedStep = 0;
+  // The frame of the whole movie last shown (-1: none), and the one the
+  // picture holds, which playing has composed ahead of it.
+  int64_t ShownFrame = -1;
+  int64_t ComposedFrame = -1;
+  // After a seek the picture holds the shown frame itself: the next tick goes
+  // on from it.
+  bool HoldsShownFrame = false;
   QMenuBar* MainMenu1 = nullptr;
   QMenu* pupMain = nullptr;
   QWidget* pnlControls = nullptr;
@@ -193,6 +233,7 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void ActiveFormCreate(int64_t frameBufferSize);
   void ActiveFormDestroy();
   void CreateActions();
+  void CreateNavigationActions();
   void CreateMenus();
   void CreateControlPanel();
   void LayoutDisplayWindow(int width, int height);

@@ -13,8 +13,15 @@
 #include "ekLensaPlayerImpl1.h"
 
 void TekLensaPlayer::TimerTimer() {
+  if (HoldsShownFrame) {
+    // A seek showed the frame it composed: the next one is composed first.
+    HoldsShownFrame = false;
+    if (!AdvanceFrame()) return;
+    if (FrameIndex != 0) ComposeFrame();
+  }
   if (FrameIndex == 0) ComposeFrame();
   PresentPicture();
+  ShownFrame = ComposedFrame;
   ComposeFrame();
 }
 
@@ -72,15 +79,22 @@ void TekLensaPlayer::ComposeFrame() {
     ShowResult("DXTimerPlayTimer", composed);
     return;
   }
+  ComposedFrame = PlayedFrames();
+  AdvanceFrame();
+}
+
+bool TekLensaPlayer::AdvanceFrame() {
   pbrProgress->setValue(PlayedFrames() + 1);
   const TResult next = NextFrame();
-  if (next == result::AllRight) return;
+  if (next == result::AllRight) return true;
   if (next == result::OutOfIndexBound) {
-    if (NextSegment() != result::AllRight) EndOfMovie();
-    return;
+    if (NextSegment() == result::AllRight) return true;
+    EndOfMovie();
+    return false;
   }
   AStopExecute();
   ShowResult("DXTimerPlayTimer", next);
+  return false;
 }
 
 TResult TekLensaPlayer::NextSegment() {
@@ -103,13 +117,9 @@ void TekLensaPlayer::EndOfMovie() {
 }
 
 void TekLensaPlayer::SegmentActivated(const SegInfo& segment) {
-  Timer.setInterval(segment.FrameRate == 0 ? 100 : 1000 / segment.FrameRate);
+  Timer.setInterval(FrameInterval(segment));
   LayoutPicture();
-  if (PlayState == playstate::Playing) {
-    pnlPath->setText(QString::fromStdString(segment.Name.Utf8()));
-    if (frmDisplay)
-      frmDisplay->setWindowTitle(FileNameCaption() + QStringLiteral(":  ") + pnlPath->text());
-  }
+  if (PlayState == playstate::Playing) ShowSegmentCaption();
 }
 
 void TekLensaPlayer::UnsupportedDepth() {

@@ -18,6 +18,9 @@ void TekLensaPlayer::SetPlayState(uint8_t state) {
     case playstate::Stopped:
       EnableTimer(false);
       CurSegment = 0;
+      SetSpeedStep(0);
+      ShownFrame = ComposedFrame = -1;
+      HoldsShownFrame = false;
       APlay->setEnabled(true);
       btnPlay->setEnabled(true);
       btnLoadFromFile->setEnabled(true);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "SeekBar.h"
 #include "ekLensaPlayerImpl1.h"
 
 namespace {
@@ -75,7 +76,9 @@ void TekLensaPlayer::CreateControlPanel() {
   SpeedButton1 = button("SpeedButton1", "О программе...", 126, 20, &TekLensaPlayer::AHelpExecute);
   btnInOwnWindow = button("btnInOwnWindow", "В отдельном окне", 152, 18, &TekLensaPlayer::ASetOwnWindowExecute);
   btnInOwnWindow->setCheckable(true);
-  pbrProgress = new QProgressBar(pnlControls);
+  auto* seekBar = new TSeekBar(pnlControls);
+  seekBar->OnSeek = [this](int frame) { Guarded([this, frame] { GoToFrame(frame); }); };
+  pbrProgress = seekBar;
   pbrProgress->setGeometry(184, 7, 173, 10);
   pbrProgress->setRange(0, 100);
   pbrProgress->setTextVisible(false);
