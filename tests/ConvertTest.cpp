@@ -248,6 +248,63 @@ TEST_F(Converter, LosslessDecodesBackToTheExactFrames) {
   }
 }
 
+// The expected RGB of frame `frame` of segment `s`, the palette built up from its first frame.
+std::vector<uint8_t> ExpectedAt(const std::vector<mw::Segment>& movie, size_t s, int frame) {
+  std::array<uint32_t, 256> palette{};
+  for (int f = 0; f < frame; ++f) ExpectedRgb(movie[s], f, palette);
+  return ExpectedRgb(movie[s], frame, palette);
+}
+
+TEST_F(Converter, FromAndToTakeFrameNumbersOrTimesAndFrameWritesTheMomentsPicture) {
+  const std::string bare = WriteBareMovie(folder_, movie_);
+  // Frames 4 to 9 of 13: the last two of the first segment and the whole second.
+  const std::string byNumber = folder_ + "numbers/";
+  ASSERT_EQ(Convert("frames '" + bare + "' '" + byNumber + "' --from 4 --to 9").status, 0);
+  // Second 1.0 is the second segment's first frame; 2.5 s is 0.167 s into the
+  // third segment, at 10 frames a second its second frame.
+  const std::string byTime = folder_ + "times/";
+  ASSERT_EQ(Convert("frames '" + bare + "' '" + byTime + "' --from 00:00:01.000 --to 2.5").status, 0);
+  const std::pair<std::string, std::vector<std::pair<size_t, int>>> expected[] = {
+      {byNumber, {{0, 3}, {0, 4}, {1, 0}, {1, 1}, {1, 2}, {1, 3}}},
+      {byTime, {{1, 0}, {1, 1}, {1, 2}, {1, 3}, {2, 0}, {2, 1}}}};
+  for (const auto& [out, frames] : expected) {
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6) << out;
+    for (const auto& [s, f] : frames) {
+      char name[64];
+      std::snprintf(name, sizeof name, "%03zu-%06d.png", s + 1, f + 1);
+      EXPECT_EQ(ReadPng(out + name).pixels, ExpectedAt(movie_, s, f)) << out << name;
+    }
+  }
+  const std::string clip = folder_ + "clip.mkv";
+  ASSERT_EQ(Convert("video '" + bare + "' '" + clip + "' --from 4 --to 9").status, 0);
+  EXPECT_EQ(Probe("-count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 '" + clip + "'"),
+            "6\n");
+  EXPECT_EQ(Probe("-show_entries chapter=start_time,end_time:chapter_tags=title -of csv=p=0 '" + clip + "'"),
+            "0.000000,0.400000,Первый\n0.400000,1.733000,Второй\n");
+
+  // One picture, from a packaged movie: 1.4 s is the second segment's second
+  // frame, with the cursor its short cursor stream left; frame 13 is the last.
+  const std::string packaged = Wrappings()[2];
+  const std::pair<std::string, std::pair<size_t, int>> moments[] = {
+      {"00:00:01.400", {1, 1}}, {"13", {2, 3}}, {"0:02.7", {2, 3}}, {"1", {0, 0}}};
+  for (const auto& [at, frame] : moments) {
+    const std::string png = folder_ + "moment.png";
+    const ConvertRun run = Convert("frame '" + packaged + "' " + at + " '" + png + "'");
+    ASSERT_EQ(run.status, 0) << at << run.err;
+    EXPECT_EQ(ReadPng(png).pixels, ExpectedAt(movie_, frame.first, frame.second)) << at;
+  }
+  for (const char* past : {"14", "00:00:02.733", "1:00"}) {
+    const ConvertRun run = Convert("frame '" + bare + "' " + past + " '" + folder_ + "past.png'");
+    EXPECT_EQ(run.status, 1) << past;
+    EXPECT_NE(run.err.find("lies past the movie's end (13 frames)"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(folder_ + "past.png"));
+  }
+  EXPECT_EQ(Convert("frames '" + bare + "' out --from 9 --to 4").status, 1);
+  for (const char* wrong : {"frames a out --from 0", "frames a out --to 1:75", "frame a 1:2:3:4 o.png",
+                            "frame a 00:00:01.5000 o.png", "frame a 3 o.png --segment 1", "info a --from 1"})
+    EXPECT_EQ(Convert(wrong).status, 2) << wrong;
+}
+
 TEST_F(Converter, DamagedMoviesAndWrongUsage) {
   auto bytes = mw::WriteMovie(movie_).bytes;
   bytes.resize(bytes.size() - 7);

@@ -5,8 +5,6 @@
 #include "Exception.h"
 #include "PixelFormat.h"
 
-namespace {
-
 void ToRgb(const TMoviePlayback& playback, std::vector<uint8_t>& rgb) {
   const gdi::Bitmap& picture = *playback.ShownPicture();
   const int w = picture.Width(), h = picture.Height();
@@ -31,34 +29,53 @@ void ToRgb(const TMoviePlayback& playback, std::vector<uint8_t>& rgb) {
   }
 }
 
-}  // namespace
-
 int ConversionRate(const SegInfo& segment) { return segment.FrameRate == 0 ? 10 : segment.FrameRate; }
+
+int64_t FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment) {
+  if (options.segment && *options.segment != static_cast<int>(segment)) return 0;
+  int64_t base = 0;
+  for (size_t s = 0; s < segment; ++s) base += playback.SegmentList[s]->FrameCount;
+  const int64_t begin = std::max(base, options.first);
+  const int64_t end = std::min(base + playback.SegmentList[segment]->FrameCount - 1, options.last);
+  return std::max<int64_t>(0, end - begin + 1);
+}
+
+void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t segment, int32_t frame) {
+  SegInfo& info = *playback.SegmentList[segment];
+  const std::string where = "segment " + std::to_string(segment + 1) + ": ";
+  if (!PixelFormatFor(info.BitsPerPixel))
+    throw platform::Exception(where + "unsupported colour depth of " + std::to_string(info.BitsPerPixel) +
+                              " bits per pixel");
+  if (!options.cursor) info.CursorList->Clear();
+  try {
+    if (playback.SeekFrame(static_cast<int32_t>(segment), frame) != result::AllRight || !playback.ShownPicture())
+      throw platform::Exception("picture of " + std::to_string(info.Width) + " x " + std::to_string(info.Height) +
+                                " pixels can't be made");
+  } catch (const platform::Exception& e) {
+    throw platform::Exception(where + e.what());
+  }
+}
 
 void RenderFrames(TMoviePlayback& playback, const TRenderOptions& options,
                   const std::function<void(const TRenderedFrame&)>& onFrame) {
   std::vector<uint8_t> rgb;
+  int64_t base = 0;
   for (size_t s = 0; s < playback.SegmentList.size(); ++s) {
-    if (options.segment && *options.segment != static_cast<int>(s)) continue;
-    SegInfo& segment = *playback.SegmentList[s];
-    const std::string where = "segment " + std::to_string(s + 1) + ": ";
-    if (!PixelFormatFor(segment.BitsPerPixel))
-      throw platform::Exception(where + "unsupported colour depth of " + std::to_string(segment.BitsPerPixel) +
-                                " bits per pixel");
-    if (!options.cursor) segment.CursorList->Clear();
-    playback.CurSegment = static_cast<int32_t>(s);
-    try {
-      if (playback.SetCurSegment() != result::AllRight || !playback.ShownPicture())
-        throw platform::Exception("picture of " + std::to_string(segment.Width) + " x " +
-                                  std::to_string(segment.Height) + " pixels can't be made");
-    } catch (const platform::Exception& e) {
-      throw platform::Exception(where + e.what());
+    const SegInfo& segment = *playback.SegmentList[s];
+    const int64_t taken = FramesTaken(playback, options, s);
+    if (taken > 0) {
+      // The first frame taken is put in place at once, the rest composed on from it.
+      const int32_t first = static_cast<int32_t>(std::max<int64_t>(0, options.first - base));
+      ComposeAt(playback, options, s, first);
+      for (int32_t f = first; f < first + taken; ++f) {
+        if (f > first) {
+          if (playback.NextFrame() != result::AllRight) break;
+          playback.ComposePicture();
+        }
+        ToRgb(playback, rgb);
+        onFrame({static_cast<int>(s), f, playback.PictureWidth, playback.PictureHeight, &rgb});
+      }
     }
-    for (int f = 0; f < segment.FrameCount; ++f) {
-      playback.ComposePicture();
-      ToRgb(playback, rgb);
-      onFrame({static_cast<int>(s), f, playback.PictureWidth, playback.PictureHeight, &rgb});
-      if (playback.NextFrame() != result::AllRight) break;
-    }
+    base += segment.FrameCount;
   }
 }

@@ -20,7 +20,20 @@ struct TRenderedFrame {
 struct TRenderOptions {
   std::optional<int> segment;  // from 0; all segments when none
   bool cursor = true;
+  // Frames of the whole movie, from 0, both included.
+  int64_t first = 0;
+  int64_t last = INT64_MAX;
 };
+
+// How many frames of segment `segment` the options take.
+int64_t FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment);
+
+// Puts the picture of frame `frame` of segment `segment` in place, checked as
+// RenderFrames checks a segment.
+void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t segment, int32_t frame);
+
+// The composed picture as 8-bit RGB, rows without padding.
+void ToRgb(const TMoviePlayback& playback, std::vector<uint8_t>& rgb);
 
 // Throws platform::Exception naming the segment for what can't be played.
 void RenderFrames(TMoviePlayback& playback, const TRenderOptions& options,

@@ -9,6 +9,7 @@
 
 #include "DurationText.h"
 #include "Exception.h"
+#include "FramePoint.h"
 #include "FrameRenderer.h"
 #include "MovieSource.h"
 #include "PngWriter.h"
@@ -18,9 +19,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: ekconvert info FILE [--json]\n"
-    "       ekconvert frames FILE OUTDIR [--segment N] [--no-cursor]\n"
-    "       ekconvert video FILE OUTPUT [--segment N] [--no-cursor] [--lossless]\n"
-    "       ekconvert --help | --version\n";
+    "       ekconvert frames FILE OUTDIR [--segment N] [--from AT] [--to AT] [--no-cursor]\n"
+    "       ekconvert video FILE OUTPUT [--segment N] [--from AT] [--to AT] [--no-cursor] [--lossless]\n"
+    "       ekconvert frame FILE AT OUTPUT.png [--no-cursor]\n"
+    "       ekconvert --help | --version\n"
+    "AT is a frame of the whole movie counted from 1, or a time [[hh:]mm:]ss[.zzz]\n"
+    "from the movie's start, each segment lasting its frames at its frame rate.\n";
 
 struct Arguments {
   std::string command;
@@ -29,6 +33,7 @@ struct Arguments {
   bool noCursor = false;
   bool lossless = false;
   std::optional<int> segment;  // from 1 as given
+  std::optional<TFramePoint> from, to;
 };
 
 // Wrong usage: the message and exit status 2.
@@ -48,20 +53,28 @@ Arguments Parse(int argc, char** argv) {
       a.noCursor = true;
     } else if (arg == "--lossless" && a.command == "video") {
       a.lossless = true;
-    } else if (arg == "--segment" && a.command != "info" && i + 1 < argc) {
+    } else if (arg == "--segment" && (a.command == "frames" || a.command == "video") && i + 1 < argc) {
       const std::string n = argv[++i];
       if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 6 || std::stoi(n) < 1)
         throw UsageError{"--segment takes a segment number from 1"};
       a.segment = std::stoi(n);
+    } else if ((arg == "--from" || arg == "--to") && (a.command == "frames" || a.command == "video") &&
+               i + 1 < argc) {
+      const auto point = ParseFramePoint(argv[++i]);
+      if (!point) throw UsageError{arg + " takes a frame number from 1 or a time hh:mm:ss.zzz"};
+      (arg == "--from" ? a.from : a.to) = point;
     } else if (arg.rfind("--", 0) == 0) {
       throw UsageError{"unknown option " + arg};
     } else {
       a.positional.push_back(arg);
     }
   }
-  const size_t wanted = a.command == "info" ? 1 : 2;
-  if ((a.command != "info" && a.command != "frames" && a.command != "video") || a.positional.size() != wanted)
+  const size_t wanted = a.command == "info" ? 1 : a.command == "frame" ? 3 : 2;
+  if ((a.command != "info" && a.command != "frames" && a.command != "video" && a.command != "frame") ||
+      a.positional.size() != wanted)
     throw UsageError{"wrong arguments for " + a.command};
+  if (a.command == "frame" && !ParseFramePoint(a.positional[1]))
+    throw UsageError{"the moment must be a frame number from 1 or a time hh:mm:ss.zzz"};
   if (a.command == "video" && !TVideoWriter::KnownExtension(a.positional[1]))
     throw UsageError{"the output must end in .mp4, .mkv, .webm or .gif"};
   if (a.lossless && !TVideoWriter::LosslessExtension(a.positional[1]))
@@ -129,9 +142,28 @@ class Progress {
 
 int64_t FramesToRender(const TMoviePlayback& playback, const TRenderOptions& options) {
   int64_t total = 0;
-  for (size_t i = 0; i < playback.SegmentList.size(); ++i)
-    if (!options.segment || *options.segment == static_cast<int>(i)) total += playback.SegmentList[i]->FrameCount;
+  for (size_t i = 0; i < playback.SegmentList.size(); ++i) total += FramesTaken(playback, options, i);
   return total;
+}
+
+// The frame at a point, for --from and --to and the frame command.
+int64_t FrameAtOrFail(const TMoviePlayback& playback, const TFramePoint& point, const std::string& what) {
+  const auto frame = FrameAt(playback, point);
+  if (!frame)
+    throw platform::Exception(what + " lies past the movie's end (" + std::to_string(playback.TotalFrames()) +
+                              " frames)");
+  return *frame;
+}
+
+void Frame(TMoviePlayback& playback, const std::string& at, const std::string& output, const TRenderOptions& options) {
+  const int64_t frame = FrameAtOrFail(playback, *ParseFramePoint(at), at);
+  int32_t segment = 0, frameInSegment = 0;
+  playback.LocateFrame(frame, segment, frameInSegment);
+  ComposeAt(playback, options, static_cast<size_t>(segment), frameInSegment);
+  std::vector<uint8_t> rgb;
+  ToRgb(playback, rgb);
+  if (!WritePng(output, playback.PictureWidth, playback.PictureHeight, rgb, 1))
+    throw platform::Exception("can't write " + output);
 }
 
 void Frames(TMoviePlayback& playback, const std::string& folder, const TRenderOptions& options) {
@@ -151,13 +183,18 @@ void Video(TMoviePlayback& playback, const std::string& output, const TRenderOpt
   double start = 0;
   std::vector<TChapter> chapters;
   std::vector<double> segmentStart(playback.SegmentList.size(), 0);
+  std::vector<int64_t> firstFrame(playback.SegmentList.size(), 0);
+  int64_t base = 0;
   for (size_t i = 0; i < playback.SegmentList.size(); ++i) {
-    if (options.segment && *options.segment != static_cast<int>(i)) continue;
     const SegInfo& s = *playback.SegmentList[i];
+    firstFrame[i] = std::max<int64_t>(0, options.first - base);
+    base += s.FrameCount;
+    const int64_t taken = FramesTaken(playback, options, i);
+    if (taken == 0) continue;
     width = std::max(width, s.Width);
     height = std::max(height, s.Height);
     segmentStart[i] = start;
-    const double length = static_cast<double>(s.FrameCount) / ConversionRate(s);
+    const double length = static_cast<double>(taken) / ConversionRate(s);
     chapters.push_back({start, start + length, s.Name.Utf8()});
     start += length;
   }
@@ -166,8 +203,8 @@ void Video(TMoviePlayback& playback, const std::string& output, const TRenderOpt
   Progress progress(FramesToRender(playback, options));
   RenderFrames(playback, options, [&](const TRenderedFrame& f) {
     const double rate = ConversionRate(*playback.SegmentList[static_cast<size_t>(f.segment)]);
-    writer.WriteFrame(*f.rgb, f.width, f.height, segmentStart[static_cast<size_t>(f.segment)] + f.frame / rate,
-                      1.0 / rate);
+    const size_t s = static_cast<size_t>(f.segment);
+    writer.WriteFrame(*f.rgb, f.width, f.height, segmentStart[s] + (f.frame - firstFrame[s]) / rate, 1.0 / rate);
     progress.Step();
   });
   writer.Finish();
@@ -202,9 +239,13 @@ int main(int argc, char** argv) {
         throw platform::Exception("there is no segment " + std::to_string(*a.segment));
       options.segment = *a.segment - 1;
     }
+    if (a.from) options.first = FrameAtOrFail(playback, *a.from, "--from");
+    if (a.to) options.last = FrameAt(playback, *a.to).value_or(INT64_MAX);
+    if (options.first > options.last) throw platform::Exception("--from lies after --to");
     if (a.command == "info") Info(playback, file, a.json);
     if (a.command == "frames") Frames(playback, a.positional[1], options);
     if (a.command == "video") Video(playback, a.positional[1], options, a.lossless);
+    if (a.command == "frame") Frame(playback, a.positional[1], a.positional[2], options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
     return 1;
