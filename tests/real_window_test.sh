@@ -64,6 +64,22 @@ xdotool windowactivate --sync "$dialog" key F6
 sleep 1
 xdotool search --onlyvisible --name "Управление Сегментами" >/dev/null && fail "F6 in the dialog left it up"
 
+# A click on the middle of the progress bar, then the step, segment and speed
+# keys on a pause: the picture stays in place and the player goes on.
+info=$(xwininfo -id "$main")
+MX=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
+MY=$(sed -n "s/.*Absolute upper-left Y: *//p" <<<"$info")
+MH=$(sed -n "s/.*Height: *//p" <<<"$info")
+xdotool mousemove --sync $((MX + 184 + 86)) $((MY + MH - 24 + 12)) click 1
+xdotool windowactivate --sync "$main" key F10 Left Left Right Next Prior Home plus minus
+sleep 1
+kill -0 "$player" 2>/dev/null || fail "the player ended after the seeking keys"
+shot seeking
+read -r sx sy < <(python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/still.ppm") ||
+  fail "after a click on the bar and the seeking keys the picture is gone"
+[ "$sx" = "$x" ] && [ "$sy" = "$y" ] || fail "after seeking the picture is at $sx, $sy, not $x, $y"
+echo "the bar and the seeking keys leave the picture at $sx, $sy"
+
 # Alt+F4 in the main window ends the program.
 xdotool windowactivate --sync "$main" key alt+F4
 for i in $(seq 50); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
