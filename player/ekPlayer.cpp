@@ -1,11 +1,15 @@
 // The player program.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
 #include <QScreen>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "AppIcon.h"
 #include "HelpBinding.h"
 #include "QtMessageBox.h"
 #include "Screen.h"
@@ -25,12 +29,39 @@ void ReadScreenMetrics() {
   platform::SetScreen(metrics);
 }
 
+// `ekPlayer --help` and `ekPlayer --version` print and end the program, with
+// or without a display. Only as the one argument: anything else is a movie's
+// path, however it looks.
+bool AnswersHelpOrVersion(int argc, char** argv) {
+  static const char* const kOptions[] = {"--help", "-h", "--help-all", "--version", "-v"};
+  if (argc != 2 || std::find_if(std::begin(kOptions), std::end(kOptions),
+                                [&](const char* option) { return std::strcmp(option, argv[1]) == 0; }) ==
+                       std::end(kOptions))
+    return false;
+  QCoreApplication application(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("ekPlayer"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(EK_VERSION));
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Plays screen-capture movies: cabinet movies (.ekcab), packaged movies (.exe) and movie files (.~ekflm).\n"
+      "All arguments together are taken as the movie's path."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("movie"), QStringLiteral("The movie to play."));
+  parser.process(application);  // prints and exits
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswersHelpOrVersion(argc, argv)) return 0;
   // Bound before the application object, as the help commands expect.
   LoadHelpLibrary();
   QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("ekPlayer"));
+  QApplication::setApplicationVersion(QStringLiteral(EK_VERSION));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.ekplayer"), AppIcon()));
   ReadScreenMetrics();
   InstallQtMessageBoxes();
   // The bytes as given: a file name need not be valid in the locale's

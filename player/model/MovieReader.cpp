@@ -100,7 +100,7 @@ std::vector<SegmentTableEntry> ReadSegmentEntries(platform::TStream& stream) {
   return entries;
 }
 
-void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number) {
+void ReadSegmentHead(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number) {
   auto& info = *segments.emplace_back(MakePart<SegInfo>("LoadSegmentFromStream: SegInfo = nil"));
   info.SegStream = MakePart<platform::TMemoryStream>("LoadSegmentFromStream: SegStream = nil");
   info.CursStream = MakePart<platform::TMemoryStream>("LoadSegmentFromStream: CursStream = nil");
@@ -117,6 +117,14 @@ void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<Seg
     if (info.SegStreamSize >= 0 && info.FrameCount > info.SegStreamSize / kFrameHeadBytes)
       throw EMovieDamaged(std::to_string(info.FrameCount) + " frames cannot fit in a frame stream of " +
                           std::to_string(info.SegStreamSize) + " bytes");
+  } catch (const EMovieDamaged& e) {
+    throw EMovieDamaged(SegmentPrefix(number) + e.what());
+  }
+}
+
+void ReadSegmentFrames(platform::TStream& stream, SegInfo& info, int number) {
+  FieldReader reader(stream);
+  try {
     CopyStream(reader, *info.SegStream, info.SegStreamSize, "frame stream", "LoadSegmentFromStream: SegStream = nil");
     if (info.BitsPerPixel == 8) {
       info.PaletteStream = MakePart<platform::TMemoryStream>("LoadSegmentFromStream: PaletteStream = nil");
@@ -126,4 +134,9 @@ void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<Seg
   } catch (const EMovieDamaged& e) {
     throw EMovieDamaged(SegmentPrefix(number) + e.what());
   }
+}
+
+void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number) {
+  ReadSegmentHead(stream, segments, number);
+  ReadSegmentFrames(stream, *segments.back(), number);
 }

@@ -18,3 +18,8 @@ std::vector<SegmentTableEntry> ReadSegmentEntries(platform::TStream& stream);
 // Reads the segment block at the stream's position into a new record that is
 // appended to segments first; `number` (from 1) names it in messages.
 void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number);
+// The block in two parts: the head (shapes, information, cursor stream) into a
+// new record appended to segments, leaving the stream at the frame stream;
+// then the frame stream and, at 8 bits, the palette stream.
+void ReadSegmentHead(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number);
+void ReadSegmentFrames(platform::TStream& stream, SegInfo& info, int number);

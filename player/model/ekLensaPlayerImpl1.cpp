@@ -84,7 +84,9 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
 void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
   TempDir = platform::GetTempPath();
   TempMovieFile = TempDir + "MyFilm.~ekflm";
+  // Beside the program, or where an installed player keeps its libraries.
   HelpFilePath = platform::ProgramFolder() + "ekPlayer.chm";
+  if (!platform::FileExists(HelpFilePath)) HelpFilePath = std::string(EK_INSTALL_LIBDIR) + "/ekPlayer.chm";
   SegmentList.clear();
   LastResult = AllocFrameBuffer(frameBufferSize);
   if (LastResult != result::AllRight) {

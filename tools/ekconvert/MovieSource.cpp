@@ -27,9 +27,10 @@ std::string ExtractionFailure(TExtractResult result, const std::string& detail) 
 
 }  // namespace
 
-TMovieSource::TMovieSource(const std::string& path) {
+TMovieSource::TMovieSource(const std::string& path, TReading reading) {
   if (!platform::FileExists(path)) throw platform::Exception("no such file");
-  std::string movieFile = path;
+  std::string& movieFile = movieFile_;
+  movieFile = path;
   if (!IsBareMovie(path)) {
     std::string folder = platform::GetTempPath() + "convert-XXXXXX";
     if (!::mkdtemp(folder.data())) throw platform::Exception("can't make a private folder under " + platform::GetTempPath());
@@ -43,6 +44,7 @@ TMovieSource::TMovieSource(const std::string& path) {
     movieFile = extraction.TempMovieFile;
     if (!platform::FileExists(movieFile)) throw platform::Exception("the cabinet holds no MyFilm.~ekflm");
   }
+  if (reading == TReading::FileOnly) return;
   if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
     throw platform::Exception("no memory for the frame buffer");
   platform::TFileStream stream(movieFile, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);

@@ -13,6 +13,7 @@
 #include "FrameRenderer.h"
 #include "MovieSource.h"
 #include "PngWriter.h"
+#include "Thumbnail.h"
 #include "VideoWriter.h"
 
 namespace {
@@ -20,8 +21,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: ekconvert info FILE [--json]\n"
     "       ekconvert frames FILE OUTDIR [--segment N] [--from AT] [--to AT] [--no-cursor]\n"
-    "       ekconvert video FILE OUTPUT [--segment N] [--from AT] [--to AT] [--no-cursor] [--lossless]\n"
+    "       ekconvert video FILE [OUTPUT] [--segment N] [--from AT] [--to AT] [--no-cursor] [--lossless]\n"
     "       ekconvert frame FILE AT OUTPUT.png [--no-cursor]\n"
+    "       ekconvert thumbnail FILE OUTPUT.png [--size N]\n"
     "       ekconvert --help | --version\n"
     "AT is a frame of the whole movie counted from 1, or a time [[hh:]mm:]ss[.zzz]\n"
     "from the movie's start, each segment lasting its frames at its frame rate.\n";
@@ -34,6 +36,7 @@ struct Arguments {
   bool lossless = false;
   std::optional<int> segment;  // from 1 as given
   std::optional<TFramePoint> from, to;
+  int size = 256;  // of a thumbnail's longer side
 };
 
 // Wrong usage: the message and exit status 2.
@@ -63,14 +66,23 @@ Arguments Parse(int argc, char** argv) {
       const auto point = ParseFramePoint(argv[++i]);
       if (!point) throw UsageError{arg + " takes a frame number from 1 or a time hh:mm:ss.zzz"};
       (arg == "--from" ? a.from : a.to) = point;
+    } else if (arg == "--size" && a.command == "thumbnail" && i + 1 < argc) {
+      const std::string n = argv[++i];
+      if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 5 || std::stoi(n) < 1)
+        throw UsageError{"--size takes a number of pixels from 1"};
+      a.size = std::stoi(n);
     } else if (arg.rfind("--", 0) == 0) {
       throw UsageError{"unknown option " + arg};
     } else {
       a.positional.push_back(arg);
     }
   }
+  // A video without a name goes beside the movie, named after it.
+  if (a.command == "video" && a.positional.size() == 1)
+    a.positional.push_back(std::filesystem::path(a.positional[0]).replace_extension(".mp4").string());
   const size_t wanted = a.command == "info" ? 1 : a.command == "frame" ? 3 : 2;
-  if ((a.command != "info" && a.command != "frames" && a.command != "video" && a.command != "frame") ||
+  if ((a.command != "info" && a.command != "frames" && a.command != "video" && a.command != "frame" &&
+       a.command != "thumbnail") ||
       a.positional.size() != wanted)
     throw UsageError{"wrong arguments for " + a.command};
   if (a.command == "frame" && !ParseFramePoint(a.positional[1]))
@@ -229,6 +241,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string& file = a.positional[0];
+  if (a.command == "thumbnail") {
+    try {
+      WriteThumbnail(file, a.positional[1], a.size);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
+      return 1;
+    }
+    return 0;
+  }
   try {
     TMovieSource source(file);
     TMoviePlayback& playback = source.Playback();

@@ -1,0 +1,164 @@
+#include "Thumbnail.h"
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "Exception.h"
+#include "FrameRenderer.h"
+#include "LittleEndian.h"
+#include "MovieDamaged.h"
+#include "MoviePlayback.h"
+#include "MoviePrefix.h"
+#include "MovieReader.h"
+#include "MovieSource.h"
+#include "PixelFormat.h"
+#include "PngWriter.h"
+
+namespace {
+
+// Whether a frame record changes anything: a run of a colour other than 0.
+bool HasContent(const uint8_t* record, int64_t length, const TPixelFormat& format) {
+  const int64_t runs = std::min<int64_t>(std::max(platform::Int32LE(record + 4), 0), (length - 8) / format.RunRecordBytes);
+  const uint8_t* run = record + 8;
+  for (int64_t i = 0; i < runs; ++i, run += format.RunRecordBytes) {
+    bool coloured = false, counted = false;
+    for (int b = 0; b < format.RunColorBytes; ++b) coloured |= run[b] != 0;
+    for (int b = 0; b < format.RunCountBytes; ++b) counted |= run[format.RunColorBytes + b] != 0;
+    if (coloured && counted) return true;
+  }
+  return false;
+}
+
+// The first frame with content among the whole records of `bytes`, and where
+// its record ends; none when there is none in them.
+struct TFound {
+  int32_t frame;
+  int64_t end;
+};
+std::optional<TFound> FirstContent(const uint8_t* bytes, int64_t available, int32_t frames, const TPixelFormat& format) {
+  int64_t offset = 0;
+  for (int32_t f = 0; f < frames && offset + 8 <= available; ++f) {
+    const int64_t length = platform::Int32LE(bytes + offset);
+    // As the frame step walks the chain: a length that can't be right ends it.
+    if (length < 8 || offset + length > available) return std::nullopt;
+    if (HasContent(bytes + offset, length, format)) return TFound{f, offset + length};
+    offset += length;
+  }
+  return std::nullopt;
+}
+
+enum class TLook { NeedMore, Found, Damaged };
+
+// Reads segment after segment of the movie's beginning until a frame with
+// content is found; the playback then holds that frame's segment with its
+// frames up to it. A segment without content is passed over.
+TLook Look(const std::vector<uint8_t>& bytes, bool complete, TMoviePlayback& playback, std::string& damage,
+           int32_t& segment, int32_t& frame) {
+  playback.FreeSegments();
+  platform::TMemoryStream stream;
+  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  try {
+    const size_t count = ReadSegmentEntries(stream).size();
+    for (size_t i = 0; i < count; ++i) {
+      const int number = static_cast<int>(i) + 1;
+      ReadSegmentHead(stream, playback.SegmentList, number);
+      SegInfo& info = *playback.SegmentList.back();
+      const auto format = PixelFormatFor(info.BitsPerPixel);
+      const int64_t framesAt = stream.Position();
+      const int64_t available = std::min<int64_t>(info.SegStreamSize, stream.Size() - framesAt);
+      const uint8_t* frames = bytes.data() + framesAt;
+      if (format && info.BitsPerPixel != 8 && available >= 0) {
+        // Only the frames up to the first with content are needed.
+        if (const auto found = FirstContent(frames, available, info.FrameCount, *format)) {
+          info.SegStream->WriteBuffer(frames, found->end);
+          info.SegStream->SetPosition(0);
+          info.SegStreamSize = static_cast<int32_t>(found->end);
+          info.FrameCount = found->frame + 1;
+          segment = static_cast<int32_t>(i);
+          frame = found->frame;
+          return TLook::Found;
+        }
+      }
+      // An 8-bit segment's colours follow its frames: the whole block is read.
+      ReadSegmentFrames(stream, info, number);
+      if (format && info.BitsPerPixel == 8) {
+        if (const auto found = FirstContent(info.SegStream->Memory(), info.SegStream->Size(), info.FrameCount, *format)) {
+          segment = static_cast<int32_t>(i);
+          frame = found->frame;
+          return TLook::Found;
+        }
+      }
+    }
+  } catch (const EMovieDamaged& e) {
+    if (!complete) return TLook::NeedMore;
+    damage = e.what();
+    return TLook::Damaged;
+  }
+  // All black: the first frame, with its cursor.
+  for (size_t i = 0; i < playback.SegmentList.size(); ++i) {
+    if (playback.SegmentList[i]->FrameCount > 0 && PixelFormatFor(playback.SegmentList[i]->BitsPerPixel)) {
+      segment = static_cast<int32_t>(i);
+      frame = 0;
+      return TLook::Found;
+    }
+  }
+  damage = "the movie has no frames";
+  return TLook::Damaged;
+}
+
+std::vector<uint8_t> ScaleDown(const std::vector<uint8_t>& rgb, int width, int height, int& toWidth, int& toHeight) {
+  std::unique_ptr<SwsContext, decltype(&sws_freeContext)> scale(
+      sws_getContext(width, height, AV_PIX_FMT_RGB24, toWidth, toHeight, AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr,
+                     nullptr),
+      sws_freeContext);
+  if (!scale) throw platform::Exception("can't scale the picture");
+  std::vector<uint8_t> scaled(static_cast<size_t>(toWidth) * toHeight * 3);
+  const uint8_t* from[1] = {rgb.data()};
+  const int fromStride[1] = {width * 3};
+  uint8_t* to[1] = {scaled.data()};
+  const int toStride[1] = {toWidth * 3};
+  sws_scale(scale.get(), from, fromStride, 0, height, to, toStride);
+  return scaled;
+}
+
+}  // namespace
+
+void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, int size) {
+  TMoviePlayback playback;
+  if (playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
+    throw platform::Exception("no memory for the frame buffer");
+  TLook state = TLook::NeedMore;
+  std::string damage;
+  int32_t segment = 0, frame = 0;
+  const auto enough = [&](const std::vector<uint8_t>& bytes, bool complete) {
+    state = Look(bytes, complete, playback, damage, segment, frame);
+    return state != TLook::NeedMore;
+  };
+  if (!ReadMoviePrefix(moviePath, enough)) {
+    // A set of cabinets, or a file the quick way can't read: the whole
+    // extraction, which also says what is wrong.
+    TMovieSource source(moviePath, TMovieSource::TReading::FileOnly);
+    if (!ReadMoviePrefix(source.MovieFile(), enough)) throw platform::Exception("can't read the movie file");
+  }
+  if (state == TLook::Damaged) throw platform::Exception(damage);
+  if (playback.SeekFrame(segment, frame) != result::AllRight || !playback.ShownPicture())
+    throw platform::Exception("segment " + std::to_string(segment + 1) + ": its picture can't be made");
+  std::vector<uint8_t> rgb;
+  ToRgb(playback, rgb);
+  int width = playback.PictureWidth, height = playback.PictureHeight;
+  // Scaled down only: the longer side becomes `size`, the shorter keeps the aspect.
+  if (std::max(width, height) > size) {
+    const double factor = static_cast<double>(size) / std::max(width, height);
+    int toWidth = std::max(1, static_cast<int>(std::lround(width * factor)));
+    int toHeight = std::max(1, static_cast<int>(std::lround(height * factor)));
+    rgb = ScaleDown(rgb, width, height, toWidth, toHeight);
+    width = toWidth;
+    height = toHeight;
+  }
+  if (!WritePng(pngPath, width, height, rgb, 6)) throw platform::Exception("can't write " + pngPath);
+}
