@@ -305,6 +305,50 @@ TEST_F(Converter, FromAndToTakeFrameNumbersOrTimesAndFrameWritesTheMomentsPictur
     EXPECT_EQ(Convert(wrong).status, 2) << wrong;
 }
 
+TEST_F(Converter, ThumbnailIsTheFirstPictureWithContentScaledDownAndNoFileForADamagedMovie) {
+  // Every wrapping, a set whose movie runs into its second cabinet included;
+  // at the picture's own width nothing is scaled.
+  for (const std::string& file : Wrappings()) {
+    const std::string png = folder_ + "thumbnail.png";
+    fs::remove(png);
+    const ConvertRun run = Convert("thumbnail '" + file + "' '" + png + "' --size 13");
+    ASSERT_EQ(run.status, 0) << file << run.err;
+    const Rgb thumbnail = ReadPng(png);
+    EXPECT_EQ(thumbnail.width, 13);
+    EXPECT_EQ(thumbnail.pixels, ExpectedAt(movie_, 0, 0)) << file;
+  }
+  const std::string bare = folder_ + "MyFilm.~ekflm";
+  ASSERT_EQ(Convert("thumbnail '" + bare + "' '" + folder_ + "small.png' --size 8").status, 0);
+  EXPECT_EQ(ReadPng(folder_ + "small.png").width, 8);
+  EXPECT_EQ(ReadPng(folder_ + "small.png").height, 4);
+  ASSERT_EQ(Convert("thumbnail '" + bare + "' '" + folder_ + "default.png'").status, 0);
+  EXPECT_EQ(ReadPng(folder_ + "default.png").width, 13);  // never scaled up
+
+  // Black frames and a black segment are passed over; at 8 bits the colours count.
+  std::vector<mw::Segment> late{Segment("Чёрный", 6, 4, 32, 2, 5), Segment("Позже", 10, 9, 24, 3, 5)};
+  for (auto& frame : late[0].frames) frame.picture = mw::Picture(6, 4, 0);
+  late[1].frames[0].picture = mw::Picture(10, 9, 0);
+  const std::vector<mw::Segment> indexed{Segment("Палитра", 13, 5, 8, 4, 0)};
+  const std::pair<std::vector<mw::Segment>, std::pair<size_t, int>> cases[] = {{late, {1, 1}}, {indexed, {0, 0}}};
+  for (const auto& [movie, frame] : cases) {
+    const std::string file = WriteBareMovie(folder_, movie);
+    ASSERT_EQ(Convert("thumbnail '" + file + "' '" + folder_ + "late.png' --size 100").status, 0);
+    EXPECT_EQ(ReadPng(folder_ + "late.png").pixels, ExpectedAt(movie, frame.first, frame.second));
+  }
+
+  auto bytes = mw::WriteMovie(movie_).bytes;
+  bytes.resize(300);  // inside the segment table
+  WriteFile(folder_ + "cut.~ekflm", std::string(bytes.begin(), bytes.end()));
+  WriteFile(folder_ + "junk.ekcab", "not a cabinet" + std::string(100, '.'));
+  for (const char* damaged : {"cut.~ekflm", "junk.ekcab", "missing.ekcab"}) {
+    const ConvertRun run = Convert(std::string("thumbnail '") + folder_ + damaged + "' '" + folder_ + "no.png'");
+    EXPECT_EQ(run.status, 1) << damaged;
+    EXPECT_EQ(run.err.rfind("ekconvert: ", 0), 0u) << run.err;
+    EXPECT_FALSE(fs::exists(folder_ + "no.png")) << damaged;
+  }
+  EXPECT_EQ(Convert("thumbnail a.ekcab out.png --size 0").status, 2);
+}
+
 TEST_F(Converter, DamagedMoviesAndWrongUsage) {
   auto bytes = mw::WriteMovie(movie_).bytes;
   bytes.resize(bytes.size() - 7);

@@ -33,7 +33,7 @@ std::array<void*, 9> slots{};
 std::vector<std::string> folders;
 
 std::vector<std::string> DefaultFolders() {
-  return {platform::ProgramFolder(), std::string(EK_INSTALL_LIBDIR) + "/"};
+  return {platform::ProgramFolder(), platform::InstalledLibraryFolder()};
 }
 
 template <typename Fn>

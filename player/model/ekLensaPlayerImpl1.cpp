@@ -86,7 +86,7 @@ void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
   TempMovieFile = TempDir + "MyFilm.~ekflm";
   // Beside the program, or where an installed player keeps its libraries.
   HelpFilePath = platform::ProgramFolder() + "ekPlayer.chm";
-  if (!platform::FileExists(HelpFilePath)) HelpFilePath = std::string(EK_INSTALL_LIBDIR) + "/ekPlayer.chm";
+  if (!platform::FileExists(HelpFilePath)) HelpFilePath = platform::InstalledLibraryFolder() + "ekPlayer.chm";
   SegmentList.clear();
   LastResult = AllocFrameBuffer(frameBufferSize);
   if (LastResult != result::AllRight) {

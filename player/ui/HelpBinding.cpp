@@ -17,7 +17,7 @@ void SetHelpLibraryFolders(std::vector<std::string> newFolders) { folders = std:
 void LoadHelpLibrary() {
   ReleaseHelpLibrary();
   const std::vector<std::string> places =
-      folders.empty() ? std::vector<std::string>{platform::ProgramFolder(), std::string(EK_INSTALL_LIBDIR) + "/"}
+      folders.empty() ? std::vector<std::string>{platform::ProgramFolder(), platform::InstalledLibraryFolder()}
                       : folders;
   for (const std::string& folder : places) {
     helpLibrary = ::dlopen((folder + "HHCtrl.OCX").c_str(), RTLD_NOW | RTLD_LOCAL);
