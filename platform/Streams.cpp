@@ -143,4 +143,17 @@ void TMemoryStream::Clear() {
   position_ = 0;
 }
 
+int64_t TBorrowedMemoryStream::Read(void* buffer, int64_t count) {
+  const int64_t n = std::clamp<int64_t>(size_ - position_, 0, std::max<int64_t>(count, 0));
+  if (n > 0) std::memcpy(buffer, memory_ + position_, static_cast<size_t>(n));
+  position_ += n;
+  return n;
+}
+
+int64_t TBorrowedMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
+  const int64_t base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? position_ : size_;
+  position_ = std::max<int64_t>(0, base + offset);
+  return position_;
+}
+
 }  // namespace platform

@@ -82,4 +82,20 @@ class TMemoryStream : public TStream {
   int64_t position_ = 0;
 };
 
+// Reads bytes that someone else holds, without copying them; writes nothing.
+class TBorrowedMemoryStream : public TStream {
+ public:
+  TBorrowedMemoryStream(const uint8_t* memory, int64_t size) : memory_(memory), size_(size) {}
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
+  int64_t Size() override { return size_; }
+
+ private:
+  const uint8_t* memory_;
+  int64_t size_;
+  int64_t position_ = 0;
+};
+
 }  // namespace platform

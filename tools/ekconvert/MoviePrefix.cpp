@@ -21,6 +21,8 @@ constexpr size_t kFirstLook = size_t{64} << 10;
 class TPrefixSink {
  public:
   explicit TPrefixSink(const std::function<bool(const std::vector<uint8_t>&, bool)>& enough) : enough_(enough) {}
+  // The movie file's length, when known: room is made once (untouched memory costs nothing).
+  void Expect(int64_t length) { bytes_.reserve(static_cast<size_t>(std::max<int64_t>(length, 0))); }
   // False once the caller has enough.
   bool Add(const void* data, size_t n) {
     const auto* p = static_cast<const uint8_t*>(data);
@@ -52,7 +54,9 @@ struct TFdCloser {
 
 bool ReadBareFile(const std::string& path, TPrefixSink& sink) {
   const TFdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (file.fd < 0) return false;
+  struct stat status {};
+  if (file.fd < 0 || ::fstat(file.fd, &status) != 0) return false;
+  sink.Expect(status.st_size);
   std::vector<uint8_t> chunk(1 << 20);
   while (true) {
     const ssize_t got = ::read(file.fd, chunk.data(), chunk.size());
@@ -151,6 +155,7 @@ bool ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
     if (::strcasecmp(f->filename, "MyFilm.~ekflm") == 0) movie = f;
   // A movie that goes on into the next cabinet of a set fails here at the
   // cabinet's end, unless the beginning was enough.
+  if (movie) sink.Expect(movie->length);
   const int extracted =
       movie ? cabd->extract(cabd.get(), const_cast<mscabd_file*>(movie), "movie") : MSPACK_ERR_ARGS;
   cabd->close(cabd.get(), cabinet);

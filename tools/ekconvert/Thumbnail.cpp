@@ -60,8 +60,7 @@ enum class TLook { NeedMore, Found, Damaged };
 TLook Look(const std::vector<uint8_t>& bytes, bool complete, TMoviePlayback& playback, std::string& damage,
            int32_t& segment, int32_t& frame) {
   playback.FreeSegments();
-  platform::TMemoryStream stream;
-  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  platform::TBorrowedMemoryStream stream(bytes.data(), static_cast<int64_t>(bytes.size()));
   try {
     const size_t count = ReadSegmentEntries(stream).size();
     for (size_t i = 0; i < count; ++i) {

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Installation as a user's system meets it: `cmake --install` into a
+# temporary prefix, with the desktop files checked by the desktop's own
+# tools; then the Debian package built by CPack, installed with apt-get,
+# played from under Xvfb with F1 opening the help, and removed again.
+#   install_test.sh BUILD_FOLDER
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+package_installed=
+cleanup() {
+  [ -n "$package_installed" ] && apt-get remove -y -qq ekplayer >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+for tool in desktop-file-validate xmllint appstreamcli update-mime-database xdg-mime gcab; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
+done
+
+# A small movie of our own, as a cabinet.
+"$build/tools/moviewriter/ekmoviewrite" --still 320 200 30 "$work/MyFilm.~ekflm" "$work/still.ppm"
+(cd "$work" && gcab -c -z movie.ekcab MyFilm.~ekflm >/dev/null)
+printf 'MSCF\0\0\0\0not a movie' >"$work/other.cab"
+
+# --- A temporary prefix -----------------------------------------------------
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+private=$(dirname "$(find "$prefix" -name cabinet.dll)")
+for file in bin/ekPlayer bin/ekconvert bin/ekcab_Exe \
+  share/applications/org.example.ekplayer.desktop share/mime/packages/org.example.ekplayer.xml \
+  share/metainfo/org.example.ekplayer.metainfo.xml share/thumbnailers/org.example.ekplayer.thumbnailer \
+  share/icons/hicolor/scalable/apps/org.example.ekplayer.svg \
+  share/icons/hicolor/scalable/mimetypes/application-x-ekplayer-movie.svg; do
+  [ -f "$prefix/$file" ] || fail "$file is not installed"
+done
+for file in HHCtrl.OCX ekPlayer.chm; do
+  [ -f "$private/$file" ] || fail "$file is not in the private library folder $private"
+done
+for size in 16 32 48 64 128 256; do
+  for icon in apps/org.example.ekplayer mimetypes/application-x-ekplayer-movie; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/$icon.png"
+    [ "$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print(*struct.unpack(">II", d[16:24]))' "$png")" = "$size $size" ] ||
+      fail "$png is not $size x $size"
+  done
+done
+# The installed converter finds the cabinet library in the private folder.
+"$prefix/bin/ekconvert" info "$work/movie.ekcab" >/dev/null || fail "the installed ekconvert can't read a cabinet movie"
+
+desktop-file-validate "$prefix/share/applications/org.example.ekplayer.desktop" || fail "the desktop entry is not valid"
+xmllint --noout "$prefix/share/mime/packages/org.example.ekplayer.xml" || fail "the MIME package is not well-formed"
+appstreamcli validate --no-net "$prefix/share/metainfo/org.example.ekplayer.metainfo.xml" >/dev/null ||
+  fail "the AppStream metadata is not valid"
+update-mime-database "$prefix/share/mime" >/dev/null 2>&1
+export XDG_DATA_DIRS="$prefix/share:/usr/share"
+[ "$(xdg-mime query filetype "$work/movie.ekcab")" = application/x-ekplayer-cabinet ] ||
+  fail "a .ekcab is $(xdg-mime query filetype "$work/movie.ekcab")"
+[ "$(xdg-mime query filetype "$work/MyFilm.~ekflm")" = application/x-ekplayer-movie ] || fail "a .~ekflm is not a movie file"
+# Other cabinets stay what they are, with or without their extension.
+cp "$work/other.cab" "$work/other"
+for other in other.cab other; do
+  [ "$(xdg-mime query filetype "$work/$other")" = application/vnd.ms-cab-compressed ] ||
+    fail "$other became $(xdg-mime query filetype "$work/$other")"
+done
+unset XDG_DATA_DIRS
+echo "a temporary prefix holds every file, and the desktop's tools accept them"
+
+# --- The Debian package -----------------------------------------------------
+if [ "$(id -u)" != 0 ] || ! command -v apt-get >/dev/null || ! command -v dpkg-shlibdeps >/dev/null; then
+  echo "SKIP: the package is installed only as root with apt-get and dpkg-shlibdeps"
+  exit 0
+fi
+if dpkg-query -W ekplayer >/dev/null 2>&1; then
+  echo "SKIP: a package ekplayer is installed already"
+  exit 0
+fi
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1) ||
+  fail "cpack failed: $(cat "$work/cpack.log")"
+deb=$(ls "$work"/ekplayer_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6widgets6 libjpeg62-turbo libmspack0 libchm1 libavcodec libswscale; do
+  grep -q "$library" <<<"$depends" || fail "the package does not depend on $library: $depends"
+done
+dpkg-deb -c "$deb" >"$work/contents"
+grep -q '/usr/lib/.*ekPlayer/cabinet.dll' "$work/contents" || fail "cabinet.dll is not in the package's private folder"
+package_installed=yes
+apt-get install -y -qq "$deb" >/dev/null 2>&1 || fail "apt-get could not install $deb"
+[ "$(/usr/bin/ekPlayer --version)" = "ekPlayer 1.4" ] || fail "ekPlayer --version says $(/usr/bin/ekPlayer --version)"
+files=$(dpkg -L ekplayer)
+
+# The installed player plays the movie, and F1 opens its help.
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  openbox >/dev/null 2>&1 &
+  sleep 1
+  /usr/bin/ekPlayer "$1" >/dev/null 2>&1 &
+  player=$!
+  main=$(timeout 20 xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1) || exit 3
+  xdotool windowactivate --sync "$main" key F1
+  timeout 20 xdotool search --sync --onlyvisible --name "ekPlayer: справка" >/dev/null || exit 4
+  kill -0 "$player" || exit 5
+  kill "$player"
+' _ "$work/movie.ekcab" || fail "the installed player did not play the movie and open its help (step $?)"
+echo "the installed package plays a movie and opens its help"
+
+apt-get remove -y -qq ekplayer >/dev/null 2>&1 || fail "apt-get could not remove the package"
+package_installed=
+while read -r path; do
+  [ -f "$path" ] || [ -L "$path" ] && fail "$path is left after removal"
+done <<<"$files"
+[ -e /usr/lib/x86_64-linux-gnu/ekPlayer ] || [ -e /usr/lib/ekPlayer ] && fail "the private library folder is left after removal"
+echo "removing the package leaves none of its files"
