@@ -34,7 +34,7 @@ for file in bin/ekPlayer bin/ekconvert bin/ekcab_Exe \
   share/icons/hicolor/scalable/mimetypes/application-x-ekplayer-movie.svg; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
-for file in HHCtrl.OCX ekPlayer.chm; do
+for file in HHCtrl.OCX ekPlayer.chm ekconvert-video.so; do
   [ -f "$private/$file" ] || fail "$file is not in the private library folder $private"
 done
 for size in 16 32 48 64 128 256; do
@@ -44,8 +44,9 @@ for size in 16 32 48 64 128 256; do
       fail "$png is not $size x $size"
   done
 done
-# The installed converter finds the cabinet library in the private folder.
+# The installed converter finds the cabinet library and its video module there.
 "$prefix/bin/ekconvert" info "$work/movie.ekcab" >/dev/null || fail "the installed ekconvert can't read a cabinet movie"
+"$prefix/bin/ekconvert" video "$work/movie.ekcab" "$work/movie.mkv" || fail "the installed ekconvert can't make a video"
 
 desktop-file-validate "$prefix/share/applications/org.example.ekplayer.desktop" || fail "the desktop entry is not valid"
 xmllint --noout "$prefix/share/mime/packages/org.example.ekplayer.xml" || fail "the MIME package is not well-formed"

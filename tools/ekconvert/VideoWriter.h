@@ -1,5 +1,6 @@
-// Encodes RGB frames into a video file with libavcodec and libavformat: the
-// container and codec follow the file's extension.
+// Encodes RGB frames into a video file: the container and codec follow the
+// file's extension. The encoding lives in a module that is loaded when the
+// first video is opened, so that the other commands start without it.
 #pragma once
 
 #include <cstdint>
@@ -15,24 +16,27 @@ struct TChapter {
 
 class TVideoWriter {
  public:
-  // Odd sizes are padded to even. Throws platform::Exception.
-  TVideoWriter(const std::string& path, int width, int height, bool lossless, const std::vector<TChapter>& chapters);
-  ~TVideoWriter();
-  TVideoWriter(const TVideoWriter&) = delete;
-  TVideoWriter& operator=(const TVideoWriter&) = delete;
+  // Odd sizes are padded to even. Throws platform::Exception, also when the
+  // video module can't be loaded.
+  static std::unique_ptr<TVideoWriter> Open(const std::string& path, int width, int height, bool lossless,
+                                            const std::vector<TChapter>& chapters);
+  virtual ~TVideoWriter() = default;
 
   // A picture of at most the video's size, shown from `seconds` on for
   // `duration` seconds; the rest of the video's area is black.
-  void WriteFrame(const std::vector<uint8_t>& rgb, int width, int height, double seconds, double duration);
+  virtual void WriteFrame(const std::vector<uint8_t>& rgb, int width, int height, double seconds,
+                          double duration) = 0;
   // Writes what the encoder still holds and the file's end.
-  void Finish();
+  virtual void Finish() = 0;
 
   // False for an extension no container is chosen for.
   static bool KnownExtension(const std::string& path);
   // Whether --lossless is possible for that extension.
   static bool LosslessExtension(const std::string& path);
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
 };
+
+// The module's one entry point.
+extern "C" {
+using TOpenVideo = TVideoWriter* (*)(const std::string& path, int width, int height, bool lossless,
+                                     const std::vector<TChapter>& chapters);
+}

@@ -211,15 +211,15 @@ void Video(TMoviePlayback& playback, const std::string& output, const TRenderOpt
     start += length;
   }
   if (width <= 0 || height <= 0) throw platform::Exception("the movie has no frames to convert");
-  TVideoWriter writer(output, width, height, lossless, chapters);
+  const auto writer = TVideoWriter::Open(output, width, height, lossless, chapters);
   Progress progress(FramesToRender(playback, options));
   RenderFrames(playback, options, [&](const TRenderedFrame& f) {
     const double rate = ConversionRate(*playback.SegmentList[static_cast<size_t>(f.segment)]);
     const size_t s = static_cast<size_t>(f.segment);
-    writer.WriteFrame(*f.rgb, f.width, f.height, segmentStart[s] + (f.frame - firstFrame[s]) / rate, 1.0 / rate);
+    writer->WriteFrame(*f.rgb, f.width, f.height, segmentStart[s] + (f.frame - firstFrame[s]) / rate, 1.0 / rate);
     progress.Step();
   });
-  writer.Finish();
+  writer->Finish();
 }
 
 }  // namespace
