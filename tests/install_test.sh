@@ -71,7 +71,7 @@ if [ "$(id -u)" != 0 ] || ! command -v apt-get >/dev/null || ! command -v dpkg-s
   echo "SKIP: the package is installed only as root with apt-get and dpkg-shlibdeps"
   exit 0
 fi
-if dpkg-query -W ekplayer >/dev/null 2>&1; then
+if dpkg-query -W -f='${Status}' ekplayer 2>/dev/null | grep -q "ok installed"; then
   echo "SKIP: a package ekplayer is installed already"
   exit 0
 fi
@@ -109,4 +109,5 @@ while read -r path; do
   [ -f "$path" ] || [ -L "$path" ] && fail "$path is left after removal"
 done <<<"$files"
 [ -e /usr/lib/x86_64-linux-gnu/ekPlayer ] || [ -e /usr/lib/ekPlayer ] && fail "the private library folder is left after removal"
+dpkg-query -W ekplayer >/dev/null 2>&1 && fail "the package database still knows ekplayer: $(dpkg-query -W -f='${Status}' ekplayer)"
 echo "removing the package leaves none of its files"
