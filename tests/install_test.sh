@@ -44,6 +44,8 @@ for size in 16 32 48 64 128 256; do
       fail "$png is not $size x $size"
   done
 done
+"$prefix/bin/ekPlayer" --help | grep -q "^Usage:" || fail "ekPlayer --help gives no usage"
+[ "$("$prefix/bin/ekPlayer" --version)" = "ekPlayer 1.4" ] || fail "ekPlayer --version is not 1.4"
 # The installed converter finds the cabinet library and its video module there.
 "$prefix/bin/ekconvert" info "$work/movie.ekcab" >/dev/null || fail "the installed ekconvert can't read a cabinet movie"
 "$prefix/bin/ekconvert" video "$work/movie.ekcab" "$work/movie.mkv" || fail "the installed ekconvert can't make a video"
