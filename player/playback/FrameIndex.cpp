@@ -164,8 +164,9 @@ void TFrameIndex::TakeSnapshot(int32_t segment, int32_t frame) {
   snapshot.PalettePosition = info.PaletteStream ? info.PaletteStream->Position() : 0;
   snapshot.CursorPosition = playback_.CursorStream->Position();
   snapshot.CursorBefore = playback_.CursorRecord;
-  snapshotBytes_ += snapshot.Picture.size() + sizeof(TSnapshot);
-  Segment(segment).Snapshots.insert_or_assign(frame, std::move(snapshot));
+  const size_t bytes = snapshot.Picture.size() + sizeof(TSnapshot);
+  if (!Segment(segment).Snapshots.try_emplace(frame, std::move(snapshot)).second) return;
+  snapshotBytes_ += bytes;
   KeepWithinBudget();
 }
 
