@@ -130,7 +130,10 @@ int64_t TFrameIndex::Work(int32_t segment, int32_t from, int32_t to) const {
 
 int64_t TFrameIndex::SnapshotSpacing() const {
   const gdi::Bitmap* picture = playback_.ShownPicture();
-  return std::max<int64_t>(picture ? static_cast<int64_t>(picture->ByteSize()) : 0, kMinSpacing);
+  // Taking a snapshot costs about a pass over the picture: two pictures'
+  // worth of composing work between snapshots keeps that a small share of a
+  // first pass through the movie, and bounds a seek to that much work.
+  return std::max<int64_t>(picture ? 2 * static_cast<int64_t>(picture->ByteSize()) : 0, kMinSpacing);
 }
 
 void TFrameIndex::FrameComposed() {

@@ -3,8 +3,8 @@
 // composed pictures (with the colour table and the places in the cursor and
 // palette streams that belong to them) and composes from the nearest one
 // before the frame asked for. Snapshots are taken as frames are composed,
-// wherever the composing work since the last one reaches about one picture's
-// worth of memory, so that reaching any frame costs a bounded amount of work.
+// wherever the composing work since the last one reaches about twice a
+// picture's memory, so that reaching any frame costs a bounded amount of work.
 // When they outgrow the memory budget the least useful go first: the ones
 // whose neighbours lie closest together.
 #pragma once
