@@ -91,8 +91,10 @@ apt-get install -y -qq "$deb" >/dev/null 2>&1 || fail "apt-get could not install
 [ "$(/usr/bin/ekPlayer --version)" = "ekPlayer 1.4" ] || fail "ekPlayer --version says $(/usr/bin/ekPlayer --version)"
 files=$(dpkg -L ekplayer)
 
-# The installed player plays the movie, and F1 opens its help.
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+# The installed player plays the movie, and F1 opens its help; its temporary
+# folder is its own, not the one other tests' players share.
+mkdir -m 700 "$work/tmp"
+TMPDIR="$work/tmp" xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   openbox >/dev/null 2>&1 &
   sleep 1
   /usr/bin/ekPlayer "$1" >/dev/null 2>&1 &
