@@ -14,12 +14,12 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-for tool in desktop-file-validate xmllint appstreamcli update-mime-database xdg-mime gcab; do
+for tool in desktop-file-validate xmllint appstreamcli update-mime-database xdg-mime gcab xvfb-run openbox xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
 done
 
 # A small movie of our own, as a cabinet.
-"$build/tools/moviewriter/ekmoviewrite" --still 320 200 30 "$work/MyFilm.~ekflm" "$work/still.ppm"
+"$build/tools/moviewriter/ekmoviewrite" --still 320 200 300 "$work/MyFilm.~ekflm" "$work/still.ppm"
 (cd "$work" && gcab -c -z movie.ekcab MyFilm.~ekflm >/dev/null)
 printf 'MSCF\0\0\0\0not a movie' >"$work/other.cab"
 
@@ -100,11 +100,15 @@ TMPDIR="$work/tmp" xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   /usr/bin/ekPlayer "$1" >/dev/null 2>&1 &
   player=$!
   main=$(timeout 20 xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1) || exit 3
+  sleep 2
+  import -window root "$2/screen.png"
+  convert "$2/screen.png" "$2/screen.ppm"
+  python3 "$3/find_picture.py" "$2/screen.ppm" "$2/still.ppm" >/dev/null || exit 6
   xdotool windowactivate --sync "$main" key F1
   timeout 20 xdotool search --sync --onlyvisible --name "ekPlayer: справка" >/dev/null || exit 4
   kill -0 "$player" || exit 5
   kill "$player"
-' _ "$work/movie.ekcab" || fail "the installed player did not play the movie and open its help (step $?)"
+' _ "$work/movie.ekcab" "$work" "$(dirname "$0")" || fail "the installed player did not play the movie and open its help (step $?)"
 echo "the installed package plays a movie and opens its help"
 
 apt-get remove -y -qq ekplayer >/dev/null 2>&1 || fail "apt-get could not remove the package"
