@@ -217,7 +217,9 @@ TEST_F(Converter, VideoHasEveryFrameChaptersAndEvenSize) {
   }
   // Without an output name the video goes beside the movie, as the desktop's "Convert to MP4" asks.
   ASSERT_EQ(Convert("video '" + bare + "' --segment 3").status, 0);
-  EXPECT_EQ(Probe("-count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + folder_ + "MyFilm.mp4'"), "4\n");
+  EXPECT_EQ(Probe("-count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 '" + folder_ +
+                  "MyFilm.mp4'"),
+            "4\n");
   const ConvertRun one = Convert("video '" + bare + "' '" + folder_ + "one.mkv' --segment 2");
   ASSERT_EQ(one.status, 0) << one.err;
   EXPECT_EQ(Probe("-count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + folder_ + "one.mkv'"), "4\n");
