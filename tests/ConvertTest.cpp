@@ -311,9 +311,11 @@ TEST_F(Converter, FromAndToTakeFrameNumbersOrTimesAndFrameWritesTheMomentsPictur
 }
 
 TEST_F(Converter, ThumbnailIsTheFirstPictureWithContentScaledDownAndNoFileForADamagedMovie) {
-  // Every wrapping, a set whose movie runs into its second cabinet included;
+  // Every wrapping, and a set whose movie runs on into its second cabinet;
   // at the picture's own width nothing is scaled.
-  for (const std::string& file : Wrappings()) {
+  std::vector<std::string> files = Wrappings();
+  files.push_back(MakeCabinetSet(folder_, "span", "MyFilm.~ekflm", ReadFile(folder_ + "MyFilm.~ekflm"), 2));
+  for (const std::string& file : files) {
     const std::string png = folder_ + "thumbnail.png";
     fs::remove(png);
     const ConvertRun run = Convert("thumbnail '" + file + "' '" + png + "' --size 13");
