@@ -11,6 +11,25 @@
 
 namespace platform {
 
+namespace {
+
+// Reading and seeking in a block of memory, for the streams that own one and
+// those that borrow one.
+int64_t ReadMemory(const uint8_t* memory, int64_t size, int64_t& position, void* buffer, int64_t count) {
+  const int64_t n = std::clamp<int64_t>(size - position, 0, std::max<int64_t>(count, 0));
+  if (n > 0) std::memcpy(buffer, memory + position, static_cast<size_t>(n));
+  position += n;
+  return n;
+}
+
+int64_t SeekMemory(int64_t size, int64_t& position, int64_t offset, SeekOrigin origin) {
+  const int64_t base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? position : size;
+  position = std::max<int64_t>(0, base + offset);
+  return position;
+}
+
+}  // namespace
+
 int64_t TStream::Size() {
   const int64_t position = Position();
   const int64_t size = Seek(0, SeekOrigin::End);
@@ -84,10 +103,7 @@ int64_t TFileStream::Size() { return GetFileSize(handle_); }
 TMemoryStream::~TMemoryStream() { std::free(memory_); }
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
-  const int64_t n = std::clamp<int64_t>(size_ - position_, 0, std::max<int64_t>(count, 0));
-  if (n > 0) std::memcpy(buffer, memory_ + position_, static_cast<size_t>(n));
-  position_ += n;
-  return n;
+  return ReadMemory(memory_, size_, position_, buffer, count);
 }
 
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
@@ -99,9 +115,7 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
-  const int64_t base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? position_ : size_;
-  position_ = std::max<int64_t>(0, base + offset);
-  return position_;
+  return SeekMemory(size_, position_, offset, origin);
 }
 
 void TMemoryStream::CopyFrom(TStream& source, int64_t count) {
@@ -144,16 +158,11 @@ void TMemoryStream::Clear() {
 }
 
 int64_t TBorrowedMemoryStream::Read(void* buffer, int64_t count) {
-  const int64_t n = std::clamp<int64_t>(size_ - position_, 0, std::max<int64_t>(count, 0));
-  if (n > 0) std::memcpy(buffer, memory_ + position_, static_cast<size_t>(n));
-  position_ += n;
-  return n;
+  return ReadMemory(memory_, size_, position_, buffer, count);
 }
 
 int64_t TBorrowedMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
-  const int64_t base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? position_ : size_;
-  position_ = std::max<int64_t>(0, base + offset);
-  return position_;
+  return SeekMemory(size_, position_, offset, origin);
 }
 
 }  // namespace platform

@@ -62,6 +62,14 @@ std::vector<mw::Segment> Movie() {
   return movie;
 }
 
+// Plays frames of the active segment as the timer does.
+void PlayFrames(TMoviePlayback& playback, int frames) {
+  for (int f = 0; f < frames; ++f) {
+    playback.ComposePicture();
+    playback.NextFrame();
+  }
+}
+
 struct Composed {
   std::vector<uint8_t> bits;
   TColorTable colours;
@@ -147,10 +155,7 @@ TEST(FrameIndex, SnapshotsAreTakenWhilePlayingAndBoundTheWorkOfASeek) {
   Playback playback;
   fixtures::LoadMovie(playback, movie);
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
-  for (int f = 0; f < 300; ++f) {
-    playback.ComposePicture();
-    playback.NextFrame();
-  }
+  PlayFrames(playback, 300);
   const size_t afterPlaying = playback.Index.SnapshotCount();
   EXPECT_GE(afterPlaying, 3u);
   EXPECT_GT(playback.Index.MemoryHeld(), 0u);
@@ -166,10 +171,7 @@ TEST(FrameIndex, ASegmentEnteredWithOtherColoursLosesItsSnapshots) {
   fixtures::LoadMovie(playback, movie);
   playback.CurSegment = 2;
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
-  for (int f = 0; f < 150; ++f) {
-    playback.ComposePicture();
-    playback.NextFrame();
-  }
+  PlayFrames(playback, 150);
   ASSERT_GT(playback.Index.SnapshotCount(), 0u);
   // Its first frames show the colour table it came in with, so snapshots of
   // another entry would show other colours.
@@ -179,10 +181,7 @@ TEST(FrameIndex, ASegmentEnteredWithOtherColoursLosesItsSnapshots) {
   // A segment whose cursor stream is full takes nothing from before it.
   playback.CurSegment = 1;
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
-  for (int f = 0; f < 200; ++f) {
-    playback.ComposePicture();
-    playback.NextFrame();
-  }
+  PlayFrames(playback, 200);
   const size_t kept = playback.Index.SnapshotCount();
   ASSERT_GT(kept, 0u);
   playback.ColorTable[7] = {9, 9, 9, 0};

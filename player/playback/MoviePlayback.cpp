@@ -47,10 +47,14 @@ gdi::Bitmap* TMoviePlayback::ShownPicture() const {
 
 int32_t TMoviePlayback::PlayedFrames() const {
   if (SegmentList.empty() || CurSegment < 0) return 0;
-  int64_t played = FrameIndex;
-  for (size_t i = 0; i < SegmentList.size() && i < static_cast<size_t>(CurSegment); ++i)
-    played += SegmentList[i]->FrameCount;
-  return static_cast<int32_t>(played);
+  return static_cast<int32_t>(FrameIndex + FramesBefore(CurSegment));
+}
+
+int64_t TMoviePlayback::FramesBefore(int32_t segment) const {
+  int64_t frames = 0;
+  for (size_t i = 0; i < SegmentList.size() && static_cast<int64_t>(i) < segment; ++i)
+    frames += SegmentList[i]->FrameCount;
+  return frames;
 }
 
 int32_t TMoviePlayback::TotalFrames() const {

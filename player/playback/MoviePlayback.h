@@ -49,6 +49,8 @@ class TMoviePlayback {
 
   int32_t PlayedFrames() const;
   int32_t TotalFrames() const;
+  // The frames of the segments before `segment`: its first frame counted over the whole movie.
+  int64_t FramesBefore(int32_t segment) const;
   // The segment and the frame in it of frame `frame` counted over the whole
   // movie; false when the movie has no such frame.
   bool LocateFrame(int64_t frame, int32_t& segment, int32_t& frameInSegment) const;

@@ -73,21 +73,10 @@ void TekLensaPlayer::AStepForwardExecute() {
   if (PlayState == playstate::Paused && ShownFrame >= 0 && ShownFrame + 1 < TotalFrames()) GoToFrame(ShownFrame + 1);
 }
 
-namespace {
-
-// The first frame of segment `segment`, counted over the whole movie.
-int64_t SegmentStart(const TMoviePlayback& playback, int32_t segment) {
-  int64_t start = 0;
-  for (int32_t s = 0; s < segment; ++s) start += playback.SegmentList[static_cast<size_t>(s)]->FrameCount;
-  return start;
-}
-
-}  // namespace
-
 void TekLensaPlayer::APreviousSegmentExecute() {
   int32_t segment = 0, frame = 0;
   if (ShownFrame < 0 || !LocateFrame(ShownFrame, segment, frame)) segment = 0;
-  GoToFrame(SegmentStart(*this, std::max(segment - 1, 0)));
+  GoToFrame(FramesBefore(std::max(segment - 1, 0)));
 }
 
 void TekLensaPlayer::ANextSegmentExecute() {
@@ -96,7 +85,7 @@ void TekLensaPlayer::ANextSegmentExecute() {
   // Segments without frames are passed over; after the last there is nowhere to go.
   for (int32_t next = segment + 1; next < static_cast<int32_t>(SegmentList.size()); ++next) {
     if (SegmentList[static_cast<size_t>(next)]->FrameCount > 0) {
-      GoToFrame(SegmentStart(*this, next));
+      GoToFrame(FramesBefore(next));
       return;
     }
   }

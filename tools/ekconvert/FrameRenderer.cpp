@@ -33,11 +33,14 @@ int ConversionRate(const SegInfo& segment) { return segment.FrameRate == 0 ? 10 
 
 int64_t FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment) {
   if (options.segment && *options.segment != static_cast<int>(segment)) return 0;
-  int64_t base = 0;
-  for (size_t s = 0; s < segment; ++s) base += playback.SegmentList[s]->FrameCount;
+  const int64_t base = playback.FramesBefore(static_cast<int32_t>(segment));
   const int64_t begin = std::max(base, options.first);
   const int64_t end = std::min(base + playback.SegmentList[segment]->FrameCount - 1, options.last);
   return std::max<int64_t>(0, end - begin + 1);
+}
+
+int32_t FirstFrameTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment) {
+  return static_cast<int32_t>(std::max<int64_t>(0, options.first - playback.FramesBefore(static_cast<int32_t>(segment))));
 }
 
 void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t segment, int32_t frame) {
@@ -59,13 +62,11 @@ void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t s
 void RenderFrames(TMoviePlayback& playback, const TRenderOptions& options,
                   const std::function<void(const TRenderedFrame&)>& onFrame) {
   std::vector<uint8_t> rgb;
-  int64_t base = 0;
   for (size_t s = 0; s < playback.SegmentList.size(); ++s) {
-    const SegInfo& segment = *playback.SegmentList[s];
     const int64_t taken = FramesTaken(playback, options, s);
     if (taken > 0) {
       // The first frame taken is put in place at once, the rest composed on from it.
-      const int32_t first = static_cast<int32_t>(std::max<int64_t>(0, options.first - base));
+      const int32_t first = FirstFrameTaken(playback, options, s);
       ComposeAt(playback, options, s, first);
       for (int32_t f = first; f < first + taken; ++f) {
         if (f > first) {
@@ -76,6 +77,5 @@ void RenderFrames(TMoviePlayback& playback, const TRenderOptions& options,
         onFrame({static_cast<int>(s), f, playback.PictureWidth, playback.PictureHeight, &rgb});
       }
     }
-    base += segment.FrameCount;
   }
 }

@@ -28,6 +28,10 @@ struct TRenderOptions {
 // How many frames of segment `segment` the options take.
 int64_t FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment);
 
+// The first frame of segment `segment` that the options take, from 0 in the
+// segment; meaningful when FramesTaken is not 0.
+int32_t FirstFrameTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment);
+
 // Puts the picture of frame `frame` of segment `segment` in place, checked as
 // RenderFrames checks a segment.
 void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t segment, int32_t frame);

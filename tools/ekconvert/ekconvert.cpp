@@ -195,17 +195,15 @@ void Video(TMoviePlayback& playback, const std::string& output, const TRenderOpt
   double start = 0;
   std::vector<TChapter> chapters;
   std::vector<double> segmentStart(playback.SegmentList.size(), 0);
-  std::vector<int64_t> firstFrame(playback.SegmentList.size(), 0);
-  int64_t base = 0;
+  std::vector<int32_t> firstFrame(playback.SegmentList.size(), 0);
   for (size_t i = 0; i < playback.SegmentList.size(); ++i) {
     const SegInfo& s = *playback.SegmentList[i];
-    firstFrame[i] = std::max<int64_t>(0, options.first - base);
-    base += s.FrameCount;
     const int64_t taken = FramesTaken(playback, options, i);
     if (taken == 0) continue;
     width = std::max(width, s.Width);
     height = std::max(height, s.Height);
     segmentStart[i] = start;
+    firstFrame[i] = FirstFrameTaken(playback, options, i);
     const double length = static_cast<double>(taken) / ConversionRate(s);
     chapters.push_back({start, start + length, s.Name.Utf8()});
     start += length;
