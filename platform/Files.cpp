@@ -307,8 +307,6 @@ std::string ProgramFolder() {
   return ExtractFilePath(std::string(buffer, static_cast<size_t>(n)));
 }
 
-std::string InstalledLibraryFolder() { return ProgramFolder() + EK_LIBDIR_FROM_BINDIR + "/"; }
-
 std::string ExtractFileName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);

@@ -74,10 +74,6 @@ std::string GetTempPath();
 
 // Folder of the running program, with its trailing separator.
 std::string ProgramFolder();
-// The private library folder of an installed program (cabinet library, help
-// library, help file), found from the program's own folder wherever the
-// installation was put.
-std::string InstalledLibraryFolder();
 
 // The part after the last '/' (the whole path when there is none).
 std::string ExtractFileName(const std::string& path);

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QScreen>
 
 #include <algorithm>
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
   if (AnswersHelpOrVersion(argc, argv)) return 0;
   // Bound before the application object, as the help commands expect.
   LoadHelpLibrary();
+  // Qt's own plugins alone: by default Qt also looks beside the program, and a
+  // packaged movie's player lies in the temporary folder.
+  QCoreApplication::setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ekPlayer"));
   QApplication::setApplicationVersion(QStringLiteral(EK_VERSION));

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "CabSTComps.h"
+#include "CodeFolders.h"
 #include "Exception.h"
 #include "Files.h"
 #include "Win32Error.h"
@@ -31,10 +32,6 @@ constexpr std::array<const char*, 9> kEntryPoints{"FCICreate", "FCIAddFile", "FC
 void* library = nullptr;
 std::array<void*, 9> slots{};
 std::vector<std::string> folders;
-
-std::vector<std::string> DefaultFolders() {
-  return {platform::ProgramFolder(), platform::InstalledLibraryFolder()};
-}
 
 template <typename Fn>
 Fn Slot(size_t index) {
@@ -59,10 +56,9 @@ auto Recorded(Worker worker) {
 void SetLibraryFolders(std::vector<std::string> newFolders) { folders = std::move(newFolders); }
 
 void LoadCabinetLibrary() {
-  for (const std::string& folder : folders.empty() ? DefaultFolders() : folders) {
-    library = ::dlopen((folder + "cabinet.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library) break;
-  }
+  const std::optional<std::string> path = platform::TrustedFile(
+      "cabinet.dll", folders.empty() ? platform::CodeFolders(platform::TCodeOrigin::WrittenByLauncher) : folders);
+  if (path) library = ::dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library) throw platform::EOSError(platform::ERROR_MOD_NOT_FOUND);
   for (size_t i = 0; i < kEntryPoints.size(); ++i) {
     slots[i] = ::dlsym(library, kEntryPoints[i]);

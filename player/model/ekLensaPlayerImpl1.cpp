@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "CodeFolders.h"
 #include "DurationText.h"
 #include "CodePage.h"
 #include "Files.h"
@@ -85,8 +86,8 @@ void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
   TempDir = platform::GetTempPath();
   TempMovieFile = TempDir + "MyFilm.~ekflm";
   // Beside the program, or where an installed player keeps its libraries.
-  HelpFilePath = platform::ProgramFolder() + "ekPlayer.chm";
-  if (!platform::FileExists(HelpFilePath)) HelpFilePath = platform::InstalledLibraryFolder() + "ekPlayer.chm";
+  HelpFilePath = platform::TrustedFile("ekPlayer.chm", platform::CodeFolders(platform::TCodeOrigin::Installed))
+                     .value_or(platform::CodeFolders(platform::TCodeOrigin::Installed).back() + "ekPlayer.chm");
   SegmentList.clear();
   LastResult = AllocFrameBuffer(frameBufferSize);
   if (LastResult != result::AllRight) {

@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-#include "Files.h"
+#include "CodeFolders.h"
 
 namespace {
 
@@ -16,13 +16,9 @@ void SetHelpLibraryFolders(std::vector<std::string> newFolders) { folders = std:
 
 void LoadHelpLibrary() {
   ReleaseHelpLibrary();
-  const std::vector<std::string> places =
-      folders.empty() ? std::vector<std::string>{platform::ProgramFolder(), platform::InstalledLibraryFolder()}
-                      : folders;
-  for (const std::string& folder : places) {
-    helpLibrary = ::dlopen((folder + "HHCtrl.OCX").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (helpLibrary) break;
-  }
+  const std::optional<std::string> path = platform::TrustedFile(
+      "HHCtrl.OCX", folders.empty() ? platform::CodeFolders(platform::TCodeOrigin::Installed) : folders);
+  if (path) helpLibrary = ::dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
   if (helpLibrary) htmlHelpProc = reinterpret_cast<THtmlHelpProc>(::dlsym(helpLibrary, "HtmlHelpA"));
 }
 

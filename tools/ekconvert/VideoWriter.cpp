@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include "CodeFolders.h"
 #include "Exception.h"
 #include "Files.h"
 
@@ -21,10 +22,12 @@ std::unique_ptr<TVideoWriter> TVideoWriter::Open(const std::string& path, int wi
   // loaded until the program ends.
   static void* module = nullptr;
   std::string tried;
-  for (const std::string& folder : {platform::ProgramFolder(), platform::InstalledLibraryFolder()}) {
-    if (module) break;
-    module = ::dlopen((folder + "ekconvert-video.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) tried += std::string("; ") + ::dlerror();
+  if (!module) {
+    const std::optional<std::string> path =
+        platform::TrustedFile("ekconvert-video.so", platform::CodeFolders(platform::TCodeOrigin::Installed));
+    if (path) module = ::dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!path) tried = ": no folder that only you and root can write holds ekconvert-video.so";
+    else if (!module) tried = std::string(": ") + ::dlerror();
   }
   const auto open = module ? reinterpret_cast<TOpenVideo>(::dlsym(module, "ekconvert_OpenVideo")) : nullptr;
   if (!open) throw platform::Exception("the video module can't be loaded" + tried);
