@@ -115,7 +115,7 @@ TEST_F(Opening, CabinetMovieOpensAndPlaysFromTheStart) {
   ASSERT_TRUE(player.OpenMovie(cab));
   ExpectLoaded();
   EXPECT_EQ(player.CabinetFile, cab);
-  EXPECT_TRUE(fs::exists(player.TempDir + "notes.txt"));
+  EXPECT_FALSE(fs::exists(player.TempDir + "notes.txt"));
   player.APlayExecute();
   player.TimerTimer();
   EXPECT_EQ(player.CurSegment, 0);
@@ -240,6 +240,22 @@ TEST_F(Opening, CabinetThatWouldBlockTheFixedNamesIsRefusedAndOpeningGoesOn) {
         Packaged(folder_ + "after.exe", ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_))));
     ASSERT_TRUE(player.OpenMovie(exe)) << name;
     ExpectLoaded();
+  }
+}
+
+// The private folder is the packaged movie's program folder: whatever else a
+// cabinet holds would be taken for the player's own files there.
+TEST_F(Opening, OnlyTheMovieFileIsTakenOutOfACabinet) {
+  const std::vector<std::string> planted{"HHCtrl.OCX", "ekPlayer.chm", "cabinet.dll", "ekPlayer.exe/x",
+                                         "platforms/libqxcb.so", "libmark.so"};
+  std::vector<std::pair<std::string, std::string>> entries{{"MyFilm.~ekflm", MovieBytes(movie_)}};
+  for (const std::string& name : planted) entries.emplace_back(name, "planted");
+  const std::string cabinet = MakeLinkedCabinet(folder_ + "planting.ekcab", entries);
+  for (const std::string& path : {cabinet, Packaged(folder_ + "planting.exe", ReadFile(cabinet))}) {
+    ASSERT_TRUE(player.OpenMovie(path)) << path;
+    ExpectLoaded();
+    for (const std::string& name : planted)
+      EXPECT_FALSE(fs::exists(player.TempDir + name.substr(0, name.find('/')))) << name;
   }
 }
 
