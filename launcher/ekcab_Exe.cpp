@@ -7,9 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -26,26 +29,43 @@ std::string OwnPath() {
   return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
 
+[[noreturn]] void CannotWrite(const std::string& path, int error) {
+  throw std::runtime_error("Can't write " + path + ": " + std::strerror(error));
+}
+
 // Replaces the file by the bytes: written beside it and renamed over it, so
-// that a copy still loaded by a running player is never cut under it. A
-// failure is skipped without a word: a copy already there serves.
+// that a copy still loaded by a running player is never cut under it.
 void WriteResource(const std::string& path, const TResource& resource, mode_t mode) {
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return;
-  bool written = ::fchmod(fd, mode) == 0;
-  for (size_t done = 0; written && done < resource.size;) {
+  if (fd < 0) CannotWrite(path, errno);
+  int error = ::fchmod(fd, mode) == 0 ? 0 : errno;
+  for (size_t done = 0; error == 0 && done < resource.size;) {
     const ssize_t n = ::write(fd, resource.bytes + done, resource.size - done);
-    written = n > 0;
-    if (written) done += static_cast<size_t>(n);
+    if (n > 0) done += static_cast<size_t>(n);
+    else if (n < 0 && errno != EINTR) error = errno;
   }
-  written = ::close(fd) == 0 && written;
-  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+  if (error == 0) return;
+  ::unlink(temporary.c_str());
+  CannotWrite(path, error);
 }
 
-void WriteResource(const std::string& folder, const char* type, const char* name, const char* file, mode_t mode) {
+// The fixed names in the private folder are the launcher's own: a folder that
+// stands there is removed (a link is replaced by the rename, not followed).
+void ClearFixedPlace(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+void WriteResource(const std::string& folder, const char* type, const char* name, const char* file, mode_t mode,
+                   bool clearPlace) {
   const std::optional<TResource> resource = FindResource(type, name);
   if (!resource) throw std::runtime_error(std::string("Resource ") + name + " not found");
+  if (clearPlace) ClearFixedPlace(folder + file);
   WriteResource(folder + file, *resource, mode);
 }
 
@@ -56,11 +76,13 @@ int main(int argc, char** argv) {
     const bool extractOnly = argc > 1 && std::string(argv[1]) == "/extract";
     const std::string ownPath = OwnPath();
     const std::string targetFolder = extractOnly ? platform::ExtractFilePath(ownPath) : platform::GetTempPath();
-    WriteResource(targetFolder, "TCAB", "CAB", "cabinet.dll", 0644);
-    WriteResource(targetFolder, "TEKPLAYER", "EKPLAYER", "ekPlayer.exe", 0755);
+    // Beside the packaged movie the folders are the user's: nothing of theirs is removed.
+    WriteResource(targetFolder, "TCAB", "CAB", "cabinet.dll", 0644, !extractOnly);
+    WriteResource(targetFolder, "TEKPLAYER", "EKPLAYER", "ekPlayer.exe", 0755, !extractOnly);
     if (!extractOnly) {
       const std::string argument = !ownPath.empty() && ownPath.front() == '"' ? ownPath : '"' + ownPath + '"';
-      (void)platform::ShellExecute(targetFolder + "ekPlayer.exe", {argument});
+      if (!platform::ShellExecute(targetFolder + "ekPlayer.exe", {argument}))
+        throw std::runtime_error("Can't start " + targetFolder + "ekPlayer.exe");
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

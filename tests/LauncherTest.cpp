@@ -124,6 +124,38 @@ TEST_F(Launcher, MissingResourceStopsWithItsNameAfterTheFilesBefore) {
   EXPECT_TRUE(Started(std::chrono::milliseconds(500)).empty());
 }
 
+// Entries of a cabinet once made folders of the launcher's names, and every
+// later packaged movie ended at once without a word.
+TEST_F(Launcher, FoldersAtItsNamesInThePrivateFolderAreRemoved) {
+  const std::string movie = Packaged(Recorder(), folder_ + "film.exe");
+  fs::create_directories(private_ + "cabinet.dll/x");
+  fs::create_directories(private_ + "ekPlayer.exe/x");
+  const TLaunch run = Start(movie, {});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(private_ + "cabinet.dll"), ReadFile(BuildFolder() + "player/cabinet.dll"));
+  EXPECT_EQ(Started().size(), 2u);
+}
+
+TEST_F(Launcher, FilesThatCannotBeWrittenAreReportedAndNothingStarts) {
+  const std::string movie = Packaged(Recorder(), folder_ + "beside/film.exe");
+  // Beside the packaged movie the folder in the way is the user's, and stays.
+  fs::create_directories(folder_ + "beside/cabinet.dll/mine");
+  TLaunch run = Start(movie, {"/extract"});
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.err.find("Can't write " + folder_ + "beside/cabinet.dll: "), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::exists(folder_ + "beside/cabinet.dll/mine"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ + "beside"), fs::directory_iterator()), 2)
+      << "a temporary file was left beside the movie";
+  if (::getuid() == 0) return;  // root writes into read-only folders all the same
+  fs::create_directories(private_);
+  fs::permissions(private_, fs::perms::owner_read | fs::perms::owner_exec);
+  run = Start(movie, {});
+  fs::permissions(private_, fs::perms::owner_all);
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.err.find("Can't write"), std::string::npos) << run.err;
+  EXPECT_TRUE(Started(std::chrono::milliseconds(500)).empty());
+}
+
 TEST_F(Launcher, APrivateFolderThatIsALinkIsNeverWrittenThrough) {
   const std::string movie = Packaged(Recorder(), folder_ + "film.exe");
   fs::create_directories(folder_ + "elsewhere");
