@@ -259,6 +259,15 @@ TEST_F(Opening, OnlyTheMovieFileIsTakenOutOfACabinet) {
   }
 }
 
+TEST_F(Opening, APrivateFolderRemovedWhileThePlayerRunsIsMadeAgain) {
+  const std::string cab = MovieCabinet(folder_, "movie.ekcab", MovieBytes(movie_));
+  ASSERT_TRUE(player.OpenMovie(cab));
+  fs::remove_all(player.TempDir);
+  ASSERT_TRUE(player.OpenMovie(cab));
+  ExpectLoaded();
+  EXPECT_EQ(fs::status(player.TempDir).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
 TEST_F(Opening, GoodThenDamagedThenGoodShowsTheGoodMovieBothTimes) {
   std::vector<mw::Segment> other = SmallMovie();
   other[0].name = "Чужой";

@@ -101,6 +101,12 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
 }
 
 bool TekLensaPlayer::ExtractMovieFile(const std::string& path, const std::function<void(platform::TStream&)>& read) {
+  // Cleaners of the temporary folder may have taken the private folder away
+  // since the start: made again, and checked, as at the start.
+  if (!platform::PathExists(TempDir)) {
+    TempDir = platform::GetTempPath();
+    TempMovieFile = TempDir + "MyFilm.~ekflm";
+  }
   TMovieExtraction extraction(TempDir, TempMovieFile);
   extraction.PackageRetry = PackageRetry;
   extraction.TempFolderWait = TempFolderWait;
