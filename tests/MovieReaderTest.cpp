@@ -225,6 +225,67 @@ TEST(MovieReader, PicturesUpToTheLimitsAreTakenAndBeyondThemRefusedByName) {
   EXPECT_FALSE(gdi::CreateDIBSection(16384, 4097, 8));
 }
 
+// A shape record with a 32 x 32 mask and a colour image of side x side
+// pixels at 32 bits with `payload` colour bytes (zeros).
+std::vector<uint8_t> ColourShapeRecord(int side, int32_t payload) {
+  constexpr int32_t kMaskBytes = 4 * 32;
+  std::vector<uint8_t> record(8 + 13 + kMaskBytes + 13 + static_cast<size_t>(payload), 0);
+  const auto descriptor = [&](size_t at, int32_t bytes, int32_t descriptorSide, uint8_t bitsPerPixel) {
+    Put32(record, static_cast<int64_t>(at), bytes);
+    Put32(record, static_cast<int64_t>(at) + 4, descriptorSide);
+    Put32(record, static_cast<int64_t>(at) + 8, descriptorSide);
+    record[at + 12] = bitsPerPixel;
+  };
+  descriptor(8, kMaskBytes, 32, 1);
+  descriptor(21 + kMaskBytes, payload, side, 32);
+  return record;
+}
+
+// A movie whose segments each hold `shapes` copies of the record and no frames.
+std::vector<uint8_t> MovieOfShapes(int segments, int shapes, const std::vector<uint8_t>& record) {
+  std::vector<mw::Segment> plain;
+  for (int i = 0; i < segments; ++i) plain.push_back(MakeSegment("s", 4, 4, 32, 0, 0));
+  const mw::Movie movie = mw::WriteMovie(plain);
+  std::vector<uint8_t> bytes;
+  int64_t copied = 0;
+  for (int segment = 1; segment <= segments; ++segment) {
+    const mw::Field& count = movie.Find(segment, "shape count");
+    bytes.insert(bytes.end(), movie.bytes.begin() + copied, movie.bytes.begin() + count.offset);
+    bytes.resize(bytes.size() + 4);
+    Put32(bytes, static_cast<int64_t>(bytes.size()) - 4, shapes);
+    for (int i = 0; i < shapes; ++i) bytes.insert(bytes.end(), record.begin(), record.end());
+    copied = count.offset + count.size;
+  }
+  bytes.insert(bytes.end(), movie.bytes.begin() + copied, movie.bytes.end());
+  return bytes;
+}
+
+// A byte once stood for a megapixel image: these 65 KB of movie took 3.2 GB.
+TEST(MovieReader, ShapesWhoseBytesDoNotFillTheirImageStayEmpty) {
+  const LoadedMovie movie = Load(MovieOfShapes(1, 400, ColourShapeRecord(1024, 1)));
+  ASSERT_EQ(movie.segments[0]->CursorList->Count(), 400);
+  EXPECT_FALSE(movie.segments[0]->CursorList->Get(399)->Handle());
+  EXPECT_LT(movie.segments[0]->MovieShapeBytes, int64_t{1} << 20);
+}
+
+TEST(MovieReader, ShapesOfTheWholeMovieStayWithinTheirBudget) {
+  // 4 MiB a shape, kept twice (bitmap and cursor): seven fit, and the
+  // eighth, in the second segment, is more than any movie may have.
+  const std::vector<uint8_t> record = ColourShapeRecord(1024, 1024 * 1024 * 4);
+  const LoadedMovie fits = Load(MovieOfShapes(1, 7, record));
+  EXPECT_TRUE(fits.segments[0]->CursorList->Get(6)->Handle());
+  try {
+    Load(MovieOfShapes(2, 5, record));
+    FAIL() << "no error";
+  } catch (const EMovieDamaged& e) {
+    // The bytes so far depend on the size of the shape object.
+    const std::string message = e.what();
+    EXPECT_EQ(message.rfind("segment 2: cursor shape 3 of 1024 x 1024 pixels brings the movie's cursor shapes to 67", 0),
+              0u) << message;
+    EXPECT_NE(message.find(" bytes, more than the 67108864 bytes a movie may have"), std::string::npos) << message;
+  }
+}
+
 TEST(MovieReader, HalfReadSegmentStaysInTheList) {
   mw::Movie movie = mw::WriteMovie(VariedMovie());
   movie.bytes.resize(static_cast<size_t>(movie.Find(2, "frame stream").offset + 3));

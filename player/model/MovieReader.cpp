@@ -18,7 +18,11 @@ constexpr int64_t kFrameHeadBytes = 8;
 
 std::string SegmentPrefix(int number) { return "segment " + std::to_string(number) + ": "; }
 
-void ReadShapes(FieldReader& reader, SegInfo& info) {
+// More than any recorder writes: what a movie's shapes may keep all together.
+constexpr int64_t kMaxMovieShapeBytes = int64_t{64} << 20;
+
+// `before` is what the shapes of the segments before keep.
+void ReadShapes(FieldReader& reader, SegInfo& info, int64_t before) {
   const int32_t count = reader.Int32("shape count");
   if (count < 0) throw EMovieDamaged("shape count " + std::to_string(count) + " is negative");
   if (count > TCursorList::kCapacity)
@@ -27,14 +31,22 @@ void ReadShapes(FieldReader& reader, SegInfo& info) {
     throw EMovieDamaged(std::to_string(count) + " cursor shapes need at least " +
                         std::to_string(count * kMinShapeBytes) + " bytes, but only " +
                         std::to_string(reader.Remaining()) + " bytes remain");
+  info.MovieShapeBytes = before;
   for (int32_t i = 0; i < count; ++i) {
     const int index = info.CursorList->Add(std::make_unique<TekCursor>());
+    TekCursor& shape = *info.CursorList->Get(index);
     try {
       // A shape that fails to build stays in its slot without a cursor.
-      (void)info.CursorList->Get(index)->LoadFromStream(reader);
+      (void)shape.LoadFromStream(reader);
     } catch (const EMovieDamaged& e) {
       throw EMovieDamaged("cursor shape " + std::to_string(i + 1) + ": " + e.what());
     }
+    info.MovieShapeBytes += shape.MemoryBytes();
+    if (info.MovieShapeBytes > kMaxMovieShapeBytes)
+      throw EMovieDamaged("cursor shape " + std::to_string(i + 1) + " of " + std::to_string(shape.DrawnWidth()) +
+                          " x " + std::to_string(shape.DrawnHeight()) + " pixels brings the movie's cursor shapes to " +
+                          std::to_string(info.MovieShapeBytes) + " bytes, more than the " +
+                          std::to_string(kMaxMovieShapeBytes) + " bytes a movie may have");
   }
 }
 
@@ -105,9 +117,10 @@ void ReadSegmentHead(platform::TStream& stream, std::vector<std::unique_ptr<SegI
   info.SegStream = MakePart<platform::TMemoryStream>("LoadSegmentFromStream: SegStream = nil");
   info.CursStream = MakePart<platform::TMemoryStream>("LoadSegmentFromStream: CursStream = nil");
   info.CursorList = MakePart<TCursorList>("LoadSegmentFromStream: CursorList = nil");
+  const int64_t shapesBefore = segments.size() > 1 ? segments[segments.size() - 2]->MovieShapeBytes : 0;
   FieldReader reader(stream);
   try {
-    ReadShapes(reader, info);
+    ReadShapes(reader, info, shapesBefore);
     ReadInfoRecord(reader, info);
     CheckPictureSize(info);
     if (info.FrameCount < 0) throw EMovieDamaged("frame count " + std::to_string(info.FrameCount) + " is negative");

@@ -35,6 +35,8 @@ struct SegInfo {
   int32_t FrameCount = 0;
   uint8_t FrameRate = 0;
   TShortString Name;
+  // The memory the cursor shapes of the movie keep, this segment's and all before it.
+  int64_t MovieShapeBytes = 0;
 
   std::unique_ptr<TCursorList> CursorList;
   std::unique_ptr<platform::TMemoryStream> SegStream;

@@ -78,11 +78,12 @@ uint8_t TekCursor::LoadFromStream(FieldReader& reader) {
 }
 
 uint8_t TekCursor::LoadColorImage(FieldReader& reader) {
-  // The image has no colour table, so only images of 16 bits and more have colours.
+  // The image has no colour table, so only images of 16 bits and more have
+  // colours. Its bytes must fill it: a few bytes can't stand for a large image.
   const bool colorFits = SideInRange(ColorInfo.Width) && SideInRange(ColorInfo.Height) &&
                          (ColorInfo.BitsPerPixel == 16 || ColorInfo.BitsPerPixel == 24 ||
                           ColorInfo.BitsPerPixel == 32) &&
-                         ColorInfo.ByteCount <= int64_t{gdi::RowStride(ColorInfo.Width, ColorInfo.BitsPerPixel, 4)} *
+                         ColorInfo.ByteCount == int64_t{gdi::RowStride(ColorInfo.Width, ColorInfo.BitsPerPixel, 4)} *
                                                     ColorInfo.Height;
   auto section = colorFits ? gdi::CreateDIBSection(ColorInfo.Width, ColorInfo.Height, ColorInfo.BitsPerPixel)
                            : nullptr;
@@ -103,6 +104,17 @@ int TekCursor::Origin(int32_t position, int32_t hotSpot) {
   // Far enough outside any picture to draw nothing, near enough that sizes added to it can't overflow.
   constexpr int64_t kFar = int64_t{1} << 30;
   return static_cast<int>(std::clamp<int64_t>(int64_t{position} - hotSpot, -kFar, kFar));
+}
+
+int64_t TekCursor::MemoryBytes() const {
+  int64_t bytes = sizeof(TekCursor);
+  for (const TBitmapInfo* info : {&MaskInfo, &ColorInfo})
+    if (info->Bitmap) bytes += static_cast<int64_t>(info->Bitmap->ByteSize());
+  if (handle_) {
+    bytes += static_cast<int64_t>(handle_->Mask().ByteSize());
+    if (handle_->Color()) bytes += static_cast<int64_t>(handle_->Color()->ByteSize());
+  }
+  return bytes;
 }
 
 int TekCursor::DrawnWidth() const {

@@ -27,7 +27,7 @@ class TekCursor {
   static constexpr uint8_t kNoBitmap = 4;
 
   // Reads one shape record. A record whose sizes break what a cursor can be
-  // (mask bytes fewer than the mask needs, colour bytes more than the image
+  // (mask bytes fewer than the mask needs, colour bytes other than the image
   // holds, sizes out of range, a mask of other than one bit) leaves the shape
   // empty and the reader at the record's end, with result 4. A record whose
   // byte counts run past the end of the file throws EMovieDamaged.
@@ -41,6 +41,8 @@ class TekCursor {
   int DrawnHeight() const;
   // Where a shape whose hot spot is at `position` begins, for any values the file holds.
   static int Origin(int32_t position, int32_t hotSpot);
+  // The memory the shape keeps: the object, its bitmaps and its cursor's copies of them.
+  int64_t MemoryBytes() const;
 
   const gdi::Cursor* Handle() const { return handle_.get(); }
   int32_t HotSpotX = 0;
