@@ -122,10 +122,17 @@ void TMemoryStream::CopyFrom(TStream& source, int64_t count) {
   if (count <= 0) return;
   const int64_t start = position_;
   const int64_t oldSize = size_;
-  // The bytes are read straight into the block: a movie is loaded in one pass.
-  if (start + count > size_) Resize(start + count, false);
+  // The bytes are read straight into the block, which grows as they arrive
+  // (each step as long as all before it): a declared length is no promise
+  // that the source holds that much.
+  constexpr int64_t kFirstStep = int64_t{16} << 20;
   try {
-    source.ReadBuffer(memory_ + start, count);
+    for (int64_t done = 0; done < count;) {
+      const int64_t n = std::min(count - done, std::max(kFirstStep, done));
+      if (start + done + n > size_) Resize(start + done + n, false);
+      source.ReadBuffer(memory_ + start + done, n);
+      done += n;
+    }
   } catch (...) {
     Resize(oldSize, true);
     position_ = start;

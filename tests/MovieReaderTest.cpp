@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
 #include "Gdi.h"
+#include "MoviePlayback.h"
 #include "MovieWriter.h"
 
 namespace mw = moviewriter;
@@ -284,6 +290,46 @@ TEST(MovieReader, ShapesOfTheWholeMovieStayWithinTheirBudget) {
               0u) << message;
     EXPECT_NE(message.find(" bytes, more than the 67108864 bytes a movie may have"), std::string::npos) << message;
   }
+}
+
+// A gigabyte of frames compresses to a megabyte: it was read whole, only to
+// be refused when its segment was played.
+TEST(MovieReader, FrameStreamsTooLongToPlayAreNeverHeld) {
+  const mw::Movie movie = mw::WriteMovie({MakeSegment("big", 4, 4, 32, 0, 0), MakeSegment("small", 4, 4, 32, 2, 0)});
+  std::vector<uint8_t> bytes = movie.bytes;
+  const mw::Field& info = movie.Find(1, "segment information");
+  constexpr int32_t kLength = int32_t{1} << 30;
+  Put32(bytes, info.offset, kLength);
+  // The long frame stream is a hole in a sparse file: it costs no disk.
+  const std::string path = testing::TempDir() + "long-frames-" + std::to_string(::getpid()) + ".~ekflm";
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const auto split = static_cast<std::streamsize>(info.offset + info.size);
+    out.write(reinterpret_cast<const char*>(bytes.data()), split);
+    out.seekp(kLength, std::ios::cur);
+    out.write(reinterpret_cast<const char*>(bytes.data()) + split, static_cast<std::streamsize>(bytes.size()) - split);
+  }
+  TMoviePlayback playback;
+  ASSERT_EQ(playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize), result::AllRight);
+  {
+    platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
+    const auto table = ReadSegmentEntries(stream);
+    for (size_t i = 0; i < table.size(); ++i) ReadSegmentBlock(stream, playback.SegmentList, static_cast<int>(i) + 1);
+  }
+  std::remove(path.c_str());
+  ASSERT_EQ(playback.SegmentList.size(), 2u);
+  EXPECT_EQ(playback.SegmentList[0]->SegStream->Size(), 0);
+  EXPECT_EQ(playback.SegmentList[0]->SegStreamSize, kLength);
+  EXPECT_EQ(Contents(*playback.SegmentList[1]->SegStream), Slice(movie, 2, "frame stream"));
+  playback.CurSegment = 0;
+  try {
+    playback.SetCurSegment();
+    ADD_FAILURE() << "no error";
+  } catch (const platform::Exception& e) {
+    EXPECT_STREQ(e.what(), "Segment is too big");
+  }
+  playback.CurSegment = 1;
+  EXPECT_EQ(playback.SetCurSegment(), result::AllRight);
 }
 
 TEST(MovieReader, HalfReadSegmentStaysInTheList) {

@@ -138,7 +138,10 @@ void ReadSegmentHead(platform::TStream& stream, std::vector<std::unique_ptr<SegI
 void ReadSegmentFrames(platform::TStream& stream, SegInfo& info, int number) {
   FieldReader reader(stream);
   try {
-    CopyStream(reader, *info.SegStream, info.SegStreamSize, "frame stream", "LoadSegmentFromStream: SegStream = nil");
+    if (info.SegStreamSize > SegInfo::kLongestPlayableFrames)
+      reader.Skip(info.SegStreamSize, "frame stream");
+    else
+      CopyStream(reader, *info.SegStream, info.SegStreamSize, "frame stream", "LoadSegmentFromStream: SegStream = nil");
     if (info.BitsPerPixel == 8) {
       info.PaletteStream = MakePart<platform::TMemoryStream>("LoadSegmentFromStream: PaletteStream = nil");
       const int32_t length = reader.Int32("palette length");

@@ -26,6 +26,9 @@ struct SegmentTableEntry {
 
 struct SegInfo {
   static constexpr int kRecordBytes = 278;
+  // The frame buffer's size: a longer frame stream can never be played, and
+  // is passed over unread, so that a small compressed file can't fill memory.
+  static constexpr int64_t kLongestPlayableFrames = 67108864;
 
   int32_t SegStreamSize = 0;
   int32_t CursStreamSize = 0;
@@ -39,6 +42,7 @@ struct SegInfo {
   int64_t MovieShapeBytes = 0;
 
   std::unique_ptr<TCursorList> CursorList;
+  // Empty for a frame stream longer than can be played; SegStreamSize tells its length.
   std::unique_ptr<platform::TMemoryStream> SegStream;
   std::unique_ptr<platform::TMemoryStream> CursStream;
   std::unique_ptr<platform::TMemoryStream> PaletteStream;

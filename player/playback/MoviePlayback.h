@@ -20,7 +20,7 @@
 
 class TMoviePlayback {
  public:
-  static constexpr int64_t FrameBufferSize = 67108864;
+  static constexpr int64_t FrameBufferSize = SegInfo::kLongestPlayableFrames;
 
   TMoviePlayback();
   virtual ~TMoviePlayback();

@@ -103,7 +103,9 @@ TResult TMoviePlayback::LoadSegmentFrames() {
   const SegInfo* segment = ActiveSegment();
   if (!segment || !segment->SegStream) return result::FilmStreamIsNil;
   const int64_t size = segment->SegStream->Size();
-  if (size > FrameBufferSize || size > frameBufferBytes_) throw platform::Exception("Segment is too big");
+  // A frame stream too long to be held was never read.
+  if (size > FrameBufferSize || size > frameBufferBytes_ || segment->SegStreamSize > FrameBufferSize)
+    throw platform::Exception("Segment is too big");
   // Reads of the frame step stop at the copied stream, so the rest of the
   // block is never looked at and needs no clearing.
   if (size > 0) std::memcpy(FrameBuffer.get(), segment->SegStream->Memory(), static_cast<size_t>(size));
