@@ -1,9 +1,11 @@
 // ekconvert as scripts use it: the real program on movies from the writer.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -354,6 +356,47 @@ TEST_F(Converter, ThumbnailIsTheFirstPictureWithContentScaledDownAndNoFileForADa
     EXPECT_FALSE(fs::exists(folder_ + "no.png")) << damaged;
   }
   EXPECT_EQ(Convert("thumbnail a.ekcab out.png --size 0").status, 2);
+}
+
+// File managers run the thumbnailer on whatever was downloaded: it must end
+// soon on anything, read no more than the cap and leave nothing on disk.
+TEST_F(Converter, ThumbnailOfHostileFilesEndsAtOnceAndLeavesNothing) {
+  const std::string fifo = folder_ + "waits.~ekflm";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink("/dev/urandom", folder_ + "endless.~ekflm");
+  fs::create_symlink("/dev/zero", folder_ + "endless.ekcab");
+  // A program that is no packaged movie: its last four bytes say nothing true.
+  WriteFile(folder_ + "program.exe", "MZ" + std::string(3 << 20, '\x90') + "\x10\x00\x00\x00");
+  // A movie whose first segment is more frames than can ever be played, all
+  // empty: a few hundred kilobytes of cabinet that unpack past the cap.
+  {
+    const mw::Movie movie = mw::WriteMovie({Segment("Пусто", 4, 4, 32, 0, 0), Segment("Потом", 13, 7, 32, 2, 1)});
+    std::string bytes(movie.bytes.begin(), movie.bytes.end());
+    const mw::Field& info = movie.Find(1, "segment information");
+    const int32_t length = (int32_t{65} << 20) + 8;
+    for (int b = 0; b < 4; ++b) bytes[info.offset + b] = static_cast<char>(length >> (8 * b));
+    const size_t split = info.offset + info.size;
+    bytes.insert(split, static_cast<size_t>(length), '\0');
+    fs::create_directories(folder_ + "bomb");
+    WriteFile(folder_ + "bomb/MyFilm.~ekflm", bytes);
+    MakeCabinet(folder_ + "bomb/", folder_ + "bomb.ekcab", {"MyFilm.~ekflm"}, true);
+    fs::remove_all(folder_ + "bomb");
+  }
+  const std::pair<const char*, const char*> cases[] = {
+      {"waits.~ekflm", "is not a regular file"},
+      {"endless.~ekflm", "is not a regular file"},
+      {"endless.ekcab", "is not a regular file"},
+      {"program.exe", "not a cabinet or packaged movie"},
+      {"bomb.ekcab", "the movie's first picture lies beyond its first 67108864 bytes"}};
+  for (const auto& [file, reason] : cases) {
+    const auto start = std::chrono::steady_clock::now();
+    const ConvertRun run = Convert(std::string("thumbnail '") + folder_ + file + "' '" + folder_ + "no.png'");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << file;
+    EXPECT_EQ(run.status, 1) << file;
+    EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(folder_ + "no.png")) << file;
+    EXPECT_TRUE(fs::is_empty(folder_ + "tmp")) << file;
+  }
 }
 
 TEST_F(Converter, DamagedMoviesAndWrongUsage) {

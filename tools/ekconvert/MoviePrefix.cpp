@@ -6,9 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <list>
+#include <set>
 
 #include "Files.h"
 #include "LittleEndian.h"
@@ -20,154 +24,248 @@ constexpr size_t kFirstLook = size_t{64} << 10;
 // Hands the bytes on at every doubling of their length; remembers the answer.
 class TPrefixSink {
  public:
-  explicit TPrefixSink(const std::function<bool(const std::vector<uint8_t>&, bool)>& enough) : enough_(enough) {}
-  // The movie file's length, when known: room is made once (untouched memory costs nothing).
-  void Expect(int64_t length) { bytes_.reserve(static_cast<size_t>(std::max<int64_t>(length, 0))); }
-  // False once the caller has enough.
+  TPrefixSink(const std::function<bool(const std::vector<uint8_t>&, bool)>& enough, int64_t cap)
+      : enough_(enough), cap_(static_cast<size_t>(cap)) {}
+  // The movie file's length, when known: room is made once, within the cap.
+  void Expect(int64_t length) { bytes_.reserve(std::min(static_cast<size_t>(std::max<int64_t>(length, 0)), cap_)); }
+  // False once the caller has enough, or the cap is reached.
   bool Add(const void* data, size_t n) {
+    if (done_ || capped_) return false;
     const auto* p = static_cast<const uint8_t*>(data);
-    bytes_.insert(bytes_.end(), p, p + n);
-    if (bytes_.size() < nextLook_) return true;
+    const size_t taken = std::min(n, cap_ - bytes_.size());
+    bytes_.insert(bytes_.end(), p, p + taken);
+    if (taken == n && bytes_.size() < nextLook_) return true;
     nextLook_ = bytes_.size() * 2;
     done_ = enough_(bytes_, false);
-    return !done_;
+    capped_ = !done_ && taken < n;
+    return !done_ && !capped_;
   }
   bool Finish() {
-    if (!done_) done_ = enough_(bytes_, true);
+    if (!done_ && !capped_) done_ = enough_(bytes_, true);
     return done_;
   }
   bool Done() const { return done_; }
+  bool Capped() const { return capped_; }
+  int64_t Cap() const { return static_cast<int64_t>(cap_); }
 
  private:
   const std::function<bool(const std::vector<uint8_t>&, bool)>& enough_;
+  size_t cap_;
   std::vector<uint8_t> bytes_;
   size_t nextLook_ = kFirstLook;
   bool done_ = false;
+  bool capped_ = false;
 };
 
-struct TFdCloser {
-  int fd;
-  ~TFdCloser() {
+struct TFd {
+  int fd = -1;
+  explicit TFd(int descriptor) : fd(descriptor) {}
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  ~TFd() {
     if (fd >= 0) ::close(fd);
   }
 };
 
-bool ReadBareFile(const std::string& path, TPrefixSink& sink) {
-  const TFdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+// A regular file opened for reading without waiting: a named pipe or a device
+// with a movie's name is refused at once. Its size in `size`.
+std::optional<int> OpenRegularFile(const std::string& path, int64_t& size, std::string& failure) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   struct stat status {};
-  if (file.fd < 0 || ::fstat(file.fd, &status) != 0) return false;
-  sink.Expect(status.st_size);
+  if (fd < 0 || ::fstat(fd, &status) != 0) {
+    failure = path + " can't be opened: " + std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return std::nullopt;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    ::close(fd);
+    failure = path + " is not a regular file";
+    return std::nullopt;
+  }
+  size = status.st_size;
+  return fd;
+}
+
+TPrefixReading Outcome(TPrefixSink& sink, const std::string& failure) {
+  if (sink.Done()) return {true, {}};
+  if (sink.Capped())
+    return {false, "the movie's first picture lies beyond its first " + std::to_string(sink.Cap()) + " bytes"};
+  return {false, failure};
+}
+
+TPrefixReading ReadBareFile(const std::string& path, TPrefixSink& sink) {
+  int64_t size = 0;
+  std::string failure;
+  const std::optional<int> opened = OpenRegularFile(path, size, failure);
+  if (!opened) return {false, failure};
+  const TFd file(*opened);
+  sink.Expect(size);
   std::vector<uint8_t> chunk(1 << 20);
   while (true) {
     const ssize_t got = ::read(file.fd, chunk.data(), chunk.size());
-    if (got < 0) return false;
-    if (got == 0) return sink.Finish();
-    if (!sink.Add(chunk.data(), static_cast<size_t>(got))) return true;
+    if (got < 0) return {false, path + " can't be read: " + std::strerror(errno)};
+    if (got == 0) {
+      sink.Finish();
+      return Outcome(sink, "");
+    }
+    if (!sink.Add(chunk.data(), static_cast<size_t>(got))) return Outcome(sink, "");
   }
 }
 
-// libmspack's file layer: the cabinet is a window of the file (a packaged
-// movie's cabinet ends before its trailer), and whatever it extracts goes to
-// the sink.
-struct TWindowSystem {
+// libmspack's file layer. The cabinet given is a window of its file (a
+// packaged movie's cabinet ends before its trailer); the next cabinets of a
+// set are whole files, found beside it in any letter case. What is extracted
+// goes to the sink.
+struct TCabinetSystem {
   mspack_system base;  // first, so that the library's pointer is ours too
-  int fd = -1;
-  int64_t start = 0, length = 0;
+  std::string firstName;
+  int firstFd = -1;
+  int64_t firstStart = 0, firstLength = 0;
   TPrefixSink* sink = nullptr;
+  // The library keeps the names of the cabinets it opened, and opens them again by name.
+  std::list<std::string> setNames;
 };
 
-struct TWindowFile {
-  TWindowSystem* system;
+struct TCabinetFile {
+  TCabinetSystem* system;
   bool output;
-  int64_t position = 0;
+  int fd = -1;
+  bool ownsFd = false;
+  int64_t start = 0, length = 0, position = 0;
 };
 
-TWindowSystem& SystemOf(mspack_file* file) { return *reinterpret_cast<TWindowFile*>(file)->system; }
+TCabinetSystem& SystemOf(mspack_file* file) { return *reinterpret_cast<TCabinetFile*>(file)->system; }
 
-mspack_file* Open(mspack_system* self, const char*, int mode) {
-  auto* system = reinterpret_cast<TWindowSystem*>(self);
-  if (mode != MSPACK_SYS_OPEN_READ && mode != MSPACK_SYS_OPEN_WRITE) return nullptr;
-  return reinterpret_cast<mspack_file*>(new TWindowFile{system, mode == MSPACK_SYS_OPEN_WRITE});
+mspack_file* Open(mspack_system* self, const char* name, int mode) {
+  auto* system = reinterpret_cast<TCabinetSystem*>(self);
+  if (mode == MSPACK_SYS_OPEN_WRITE) return reinterpret_cast<mspack_file*>(new TCabinetFile{system, true});
+  if (mode != MSPACK_SYS_OPEN_READ) return nullptr;
+  if (system->firstName == name)
+    return reinterpret_cast<mspack_file*>(
+        new TCabinetFile{system, false, system->firstFd, false, system->firstStart, system->firstLength});
+  int64_t size = 0;
+  std::string ignored;
+  const std::optional<int> fd = OpenRegularFile(name, size, ignored);
+  if (!fd) return nullptr;
+  return reinterpret_cast<mspack_file*>(new TCabinetFile{system, false, *fd, true, 0, size});
 }
 
-void Close(mspack_file* file) { delete reinterpret_cast<TWindowFile*>(file); }
+void Close(mspack_file* handle) {
+  auto* file = reinterpret_cast<TCabinetFile*>(handle);
+  if (file->ownsFd) ::close(file->fd);
+  delete file;
+}
 
 int Read(mspack_file* handle, void* buffer, int bytes) {
-  auto& file = *reinterpret_cast<TWindowFile*>(handle);
-  const TWindowSystem& system = SystemOf(handle);
+  auto& file = *reinterpret_cast<TCabinetFile*>(handle);
   if (file.output || bytes < 0) return -1;
-  const int64_t n = std::clamp<int64_t>(system.length - file.position, 0, bytes);
-  const ssize_t got = ::pread(system.fd, buffer, static_cast<size_t>(n), system.start + file.position);
+  const int64_t n = std::clamp<int64_t>(file.length - file.position, 0, bytes);
+  const ssize_t got = ::pread(file.fd, buffer, static_cast<size_t>(n), file.start + file.position);
   if (got < 0) return -1;
   file.position += got;
   return static_cast<int>(got);
 }
 
 int Write(mspack_file* handle, void* buffer, int bytes) {
-  auto& file = *reinterpret_cast<TWindowFile*>(handle);
+  auto& file = *reinterpret_cast<TCabinetFile*>(handle);
   if (!file.output || bytes < 0) return -1;
   // Enough is an error to the library: it stops decompressing.
   return SystemOf(handle).sink->Add(buffer, static_cast<size_t>(bytes)) ? bytes : -1;
 }
 
 int Seek(mspack_file* handle, off_t offset, int mode) {
-  auto& file = *reinterpret_cast<TWindowFile*>(handle);
-  const int64_t length = SystemOf(handle).length;
-  const int64_t base = mode == MSPACK_SYS_SEEK_START ? 0 : mode == MSPACK_SYS_SEEK_CUR ? file.position : length;
-  if (file.output || base + offset < 0 || base + offset > length) return -1;
+  auto& file = *reinterpret_cast<TCabinetFile*>(handle);
+  const int64_t base = mode == MSPACK_SYS_SEEK_START ? 0 : mode == MSPACK_SYS_SEEK_CUR ? file.position : file.length;
+  if (file.output || base + offset < 0 || base + offset > file.length) return -1;
   file.position = base + offset;
   return 0;
 }
 
-off_t Tell(mspack_file* handle) { return reinterpret_cast<TWindowFile*>(handle)->position; }
+off_t Tell(mspack_file* handle) { return reinterpret_cast<TCabinetFile*>(handle)->position; }
 void Message(mspack_file*, const char*, ...) {}
 void* Alloc(mspack_system*, size_t bytes) { return std::malloc(bytes); }
 void Free(void* memory) { std::free(memory); }
 void Copy(void* from, void* to, size_t bytes) { std::memmove(to, from, bytes); }
 
-bool ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
-  const TFdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+using TDecompressor = std::unique_ptr<mscab_decompressor, decltype(&mspack_destroy_cab_decompressor)>;
+
+// Opens the cabinets after the first as far as the set goes, each appended to
+// the one before; a set ends at a missing cabinet or one met again.
+void AppendSet(mscab_decompressor& cabd, mscabd_cabinet* first, TCabinetSystem& system, const std::string& folder) {
+  std::set<std::pair<dev_t, ino_t>> visited;
   struct stat status {};
-  if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) return false;
-  TWindowSystem system;
+  if (::fstat(system.firstFd, &status) == 0) visited.insert({status.st_dev, status.st_ino});
+  for (mscabd_cabinet* last = first; (last->flags & MSCAB_HDR_NEXTCAB) && last->nextname;) {
+    const std::string& next = system.setNames.emplace_back(platform::FindFileIgnoringCase(folder + last->nextname));
+    if (::stat(next.c_str(), &status) != 0 || !visited.insert({status.st_dev, status.st_ino}).second) return;
+    mscabd_cabinet* cabinet = cabd.open(&cabd, next.c_str());
+    if (!cabinet) return;
+    if (cabd.append(&cabd, last, cabinet) != MSPACK_ERR_OK) {
+      cabd.close(&cabd, cabinet);
+      return;
+    }
+    last = cabinet;
+  }
+}
+
+std::string CabinetError(int code) {
+  switch (code) {
+    case MSPACK_ERR_READ: return "the cabinet ends early or can't be read";
+    case MSPACK_ERR_SIGNATURE: return "not a cabinet or packaged movie";
+    case MSPACK_ERR_DATAFORMAT: return "the cabinet's header is damaged";
+    case MSPACK_ERR_CHECKSUM: return "a data block of the cabinet fails its checksum";
+    case MSPACK_ERR_DECRUNCH: return "the cabinet's compressed data is damaged";
+    case MSPACK_ERR_NOMEMORY: return "no memory to decompress the cabinet";
+    default: return "the cabinet can't be read (libmspack error " + std::to_string(code) + ")";
+  }
+}
+
+TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
+  int64_t size = 0;
+  std::string failure;
+  const std::optional<int> opened = OpenRegularFile(path, size, failure);
+  if (!opened) return {false, failure};
+  const TFd file(*opened);
+  TCabinetSystem system;
   system.base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
-  system.fd = file.fd;
-  system.length = status.st_size;
+  system.firstName = path;
+  system.firstFd = file.fd;
+  system.firstLength = size;
   system.sink = &sink;
   char signature[4] = {};
-  if (::pread(file.fd, signature, 4, 0) != 4) return false;
+  if (::pread(file.fd, signature, 4, 0) != 4) return {false, "the file is too short for a movie"};
   if (std::memcmp(signature, "MSCF", 4) != 0) {
     // A packaged movie: the cabinet lies before the 4-byte length at the end.
     uint8_t trailer[4];
-    if (status.st_size < 4 || ::pread(file.fd, trailer, 4, status.st_size - 4) != 4) return false;
+    if (size < 4 || ::pread(file.fd, trailer, 4, size - 4) != 4) return {false, "the file is too short for a movie"};
     const int64_t length = platform::Int32LE(trailer);
-    if (length < 0 || length > status.st_size - 4) return false;
-    system.start = status.st_size - 4 - length;
-    system.length = length;
+    if (length < 0 || length > size - 4) return {false, "not a cabinet or packaged movie"};
+    system.firstStart = size - 4 - length;
+    system.firstLength = length;
   }
-  std::unique_ptr<mscab_decompressor, decltype(&mspack_destroy_cab_decompressor)> cabd(
-      mspack_create_cab_decompressor(&system.base), mspack_destroy_cab_decompressor);
-  if (!cabd) return false;
+  TDecompressor cabd(mspack_create_cab_decompressor(&system.base), mspack_destroy_cab_decompressor);
+  if (!cabd) return {false, "no memory to decompress the cabinet"};
   mscabd_cabinet* cabinet = cabd->open(cabd.get(), path.c_str());
-  if (!cabinet) return false;
+  if (!cabinet) return {false, CabinetError(cabd->last_error(cabd.get()))};
+  AppendSet(*cabd, cabinet, system, platform::ExtractFilePath(path));
   const mscabd_file* movie = nullptr;
   for (const mscabd_file* f = cabinet->files; f; f = f->next)
     if (::strcasecmp(f->filename, "MyFilm.~ekflm") == 0) movie = f;
-  // A movie that goes on into the next cabinet of a set fails here at the
-  // cabinet's end, unless the beginning was enough.
   if (movie) sink.Expect(movie->length);
   const int extracted =
       movie ? cabd->extract(cabd.get(), const_cast<mscabd_file*>(movie), "movie") : MSPACK_ERR_ARGS;
+  // Closing the first cabinet closes those appended to it.
   cabd->close(cabd.get(), cabinet);
-  if (sink.Done()) return true;
-  return extracted == MSPACK_ERR_OK && sink.Finish();
+  if (!movie) return {false, "the cabinet holds no MyFilm.~ekflm"};
+  if (extracted == MSPACK_ERR_OK) sink.Finish();
+  return Outcome(sink, CabinetError(extracted));
 }
 
 }  // namespace
 
-bool ReadMoviePrefix(const std::string& path,
-                     const std::function<bool(const std::vector<uint8_t>& bytes, bool complete)>& enough) {
-  TPrefixSink sink(enough);
+TPrefixReading ReadMoviePrefix(const std::string& path, int64_t cap,
+                               const std::function<bool(const std::vector<uint8_t>& bytes, bool complete)>& enough) {
+  TPrefixSink sink(enough, cap);
   if (platform::LowerFileExt(path) == ".~ekflm") return ReadBareFile(path, sink);
   return ReadFromCabinet(path, sink);
 }

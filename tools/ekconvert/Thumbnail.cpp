@@ -15,7 +15,6 @@ extern "C" {
 #include "MoviePlayback.h"
 #include "MoviePrefix.h"
 #include "MovieReader.h"
-#include "MovieSource.h"
 #include "PixelFormat.h"
 #include "PngWriter.h"
 
@@ -110,20 +109,31 @@ TLook Look(const std::vector<uint8_t>& bytes, bool complete, TMoviePlayback& pla
   return TLook::Damaged;
 }
 
-std::vector<uint8_t> ScaleDown(const std::vector<uint8_t>& rgb, int width, int height, int& toWidth, int& toHeight) {
+// Straight from the composed picture, so that a large one is never copied:
+// 32-bit pictures hold blue, green, red and a spare byte; 8-bit ones index
+// the colour table, whose entries are laid out the same way.
+std::vector<uint8_t> ScaleDown(const TMoviePlayback& playback, int toWidth, int toHeight) {
+  const gdi::Bitmap& picture = *playback.ShownPicture();
+  const bool indexed = picture.BitsPerPixel() == 8;
   std::unique_ptr<SwsContext, decltype(&sws_freeContext)> scale(
-      sws_getContext(width, height, AV_PIX_FMT_RGB24, toWidth, toHeight, AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr,
-                     nullptr),
+      sws_getContext(picture.Width(), picture.Height(), indexed ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_BGR0, toWidth, toHeight,
+                     AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr, nullptr),
       sws_freeContext);
   if (!scale) throw platform::Exception("can't scale the picture");
   std::vector<uint8_t> scaled(static_cast<size_t>(toWidth) * toHeight * 3);
-  const uint8_t* from[1] = {rgb.data()};
-  const int fromStride[1] = {width * 3};
-  uint8_t* to[1] = {scaled.data()};
-  const int toStride[1] = {toWidth * 3};
-  sws_scale(scale.get(), from, fromStride, 0, height, to, toStride);
+  const uint8_t* from[4] = {picture.Bits(), indexed ? reinterpret_cast<const uint8_t*>(playback.ColorTable.data()) : nullptr,
+                            nullptr, nullptr};
+  const int fromStride[4] = {static_cast<int>(picture.Stride()), 0, 0, 0};
+  uint8_t* to[4] = {scaled.data(), nullptr, nullptr, nullptr};
+  const int toStride[4] = {toWidth * 3, 0, 0, 0};
+  sws_scale(scale.get(), from, fromStride, 0, picture.Height(), to, toStride);
   return scaled;
 }
+
+// Every movie that can be played fits, a picture of 8K UHD included, and
+// what a thumbnail holds stays within a few hundred megabytes.
+constexpr int64_t kMovieBytesRead = int64_t{64} << 20;
+constexpr int64_t kLargestPicture = int64_t{1} << 25;
 
 }  // namespace
 
@@ -138,26 +148,29 @@ void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, in
     state = Look(bytes, complete, playback, damage, segment, frame);
     return state != TLook::NeedMore;
   };
-  if (!ReadMoviePrefix(moviePath, enough)) {
-    // A set of cabinets, or a file the quick way can't read: the whole
-    // extraction, which also says what is wrong.
-    TMovieSource source(moviePath, TMovieSource::TReading::FileOnly);
-    if (!ReadMoviePrefix(source.MovieFile(), enough)) throw platform::Exception("can't read the movie file");
-  }
+  const TPrefixReading reading = ReadMoviePrefix(moviePath, kMovieBytesRead, enough);
+  if (!reading.enough) throw platform::Exception(reading.failure.empty() ? "can't read the movie file" : reading.failure);
   if (state == TLook::Damaged) throw platform::Exception(damage);
+  const SegInfo& shown = *playback.SegmentList[static_cast<size_t>(segment)];
+  if (int64_t{shown.Width} * shown.Height > kLargestPicture)
+    throw platform::Exception("segment " + std::to_string(segment + 1) + ": its picture of " +
+                              std::to_string(shown.Width) + " x " + std::to_string(shown.Height) +
+                              " pixels is larger than a thumbnail is made of (" + std::to_string(kLargestPicture) +
+                              " pixels)");
+  // Composed once from the segment's start: no snapshot is ever asked for again.
+  playback.Index.SetBudget(0);
   if (playback.SeekFrame(segment, frame) != result::AllRight || !playback.ShownPicture())
     throw platform::Exception("segment " + std::to_string(segment + 1) + ": its picture can't be made");
-  std::vector<uint8_t> rgb;
-  ToRgb(playback, rgb);
   int width = playback.PictureWidth, height = playback.PictureHeight;
+  std::vector<uint8_t> rgb;
   // Scaled down only: the longer side becomes `size`, the shorter keeps the aspect.
   if (std::max(width, height) > size) {
     const double factor = static_cast<double>(size) / std::max(width, height);
-    int toWidth = std::max(1, static_cast<int>(std::lround(width * factor)));
-    int toHeight = std::max(1, static_cast<int>(std::lround(height * factor)));
-    rgb = ScaleDown(rgb, width, height, toWidth, toHeight);
-    width = toWidth;
-    height = toHeight;
+    width = std::max(1, static_cast<int>(std::lround(width * factor)));
+    height = std::max(1, static_cast<int>(std::lround(height * factor)));
+    rgb = ScaleDown(playback, width, height);
+  } else {
+    ToRgb(playback, rgb);
   }
   if (!WritePng(pngPath, width, height, rgb, 6)) throw platform::Exception("can't write " + pngPath);
 }
