@@ -79,7 +79,12 @@ int main(int argc, char** argv) {
                                                              {"depth24", Bytes(Small(24))},
                                                              {"depth32", Bytes(Small(32))},
                                                              {"empty", Bytes({})}};
-  for (const auto& [name, bytes] : movies) Write(out / "movie_reader_fuzz" / name, bytes);
+  for (const auto& [name, bytes] : movies) {
+    Write(out / "movie_reader_fuzz" / name, bytes);
+    Write(out / "thumbnail_fuzz" / name, bytes);
+    // Four bytes that choose the frames to go to, then the movie.
+    Write(out / "seek_fuzz" / name, std::string("\x01\x07\x00\x03", 4) + bytes);
+  }
   for (int depth = 0; depth < 3; ++depth) {
     Write(out / "movie_override_fuzz" / ("plain" + std::to_string(depth)), std::string(1, static_cast<char>(depth)));
     // The width of the first segment set to 2^29 and a hot spot at the end of its range.
@@ -95,6 +100,8 @@ int main(int argc, char** argv) {
       Write(out / "fdi_fuzz" / kind, cabinet);
       Write(out / "cab_reader_fuzz" / kind, cabinet);
       Write(out / "packaged_fuzz" / kind, Packaged(cabinet));
+      Write(out / "thumbnail_fuzz" / kind, cabinet);
+      Write(out / "thumbnail_fuzz" / (kind + "-packaged"), Packaged(cabinet));
       ++made;
     }
   }

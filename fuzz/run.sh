@@ -16,7 +16,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(movie_reader_fuzz movie_override_fuzz fdi_fuzz cab_reader_fuzz packaged_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(movie_reader_fuzz movie_override_fuzz fdi_fuzz cab_reader_fuzz packaged_fuzz
+                                     thumbnail_fuzz seek_fuzz)
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ is not installed; nothing fuzzed" >&2
@@ -41,7 +42,7 @@ for target in "${targets[@]}"; do
   [ -d ../shared/corpus/cab ] && extra+=(../shared/corpus/cab)
   [ -d "fuzz/findings/$target" ] && extra+=("fuzz/findings/$target")
   echo "fuzz: $target for $seconds s"
-  if ! (cd build-fuzz && "./fuzz/$target" -seed=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=3072 \
+  if ! (cd build-fuzz && "./fuzz/$target" -seed=1 -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 \
         -print_final_stats=1 -artifact_prefix="./$target-" "../$corpus" ../build-fuzz/seeds/"$target" \
         "${extra[@]/#/../}" 2>"$target.log"); then
     echo "fuzz: $target found something; see build-fuzz/$target.log" >&2
