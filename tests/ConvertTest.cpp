@@ -399,6 +399,31 @@ TEST_F(Converter, ThumbnailOfHostileFilesEndsAtOnceAndLeavesNothing) {
   }
 }
 
+// Three million frames of a tenth of a second: the first segment's length
+// in milliseconds no longer fits in an int.
+TEST_F(Converter, MomentsAfterThreeMillionFramesAreFound) {
+  const std::vector<mw::Segment> movie{Segment("Долгий", 4, 4, 32, 1, 0), Segment("Потом", 13, 7, 32, 2, 1)};
+  const mw::Movie written = mw::WriteMovie(movie);
+  std::string bytes(written.bytes.begin(), written.bytes.end());
+  const auto put32 = [&bytes](size_t at, int32_t value) {
+    for (int b = 0; b < 4; ++b) bytes[at + b] = static_cast<char>(value >> (8 * b));
+  };
+  constexpr int32_t kFrames = 3000000;
+  const mw::Field& info = written.Find(1, "segment information");
+  const mw::Field& frames = written.Find(1, "frame stream");
+  put32(info.offset, kFrames * 8);   // frame stream: empty records of 8 bytes
+  put32(info.offset + 17, kFrames);  // frame count
+  bytes[info.offset + 21] = 10;      // frames a second
+  std::string empty(static_cast<size_t>(kFrames) * 8, '\0');
+  for (int32_t f = 0; f < kFrames; ++f) empty[static_cast<size_t>(f) * 8] = 8;
+  bytes.replace(frames.offset, frames.size, empty);
+  WriteFile(folder_ + "long.~ekflm", bytes);
+  // 300,000 seconds, then the second segment's first frame.
+  const ConvertRun run = Convert("frame '" + folder_ + "long.~ekflm' 83:20:00.1 '" + folder_ + "after.png'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadPng(folder_ + "after.png").pixels, ExpectedAt(movie, 1, 0));
+}
+
 TEST_F(Converter, DamagedMoviesAndWrongUsage) {
   auto bytes = mw::WriteMovie(movie_).bytes;
   bytes.resize(bytes.size() - 7);

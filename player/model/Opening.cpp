@@ -7,6 +7,9 @@
 #include <QProgressBar>
 #include <QToolButton>
 
+#include <algorithm>
+#include <climits>
+
 #include "Files.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -96,7 +99,8 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
   if (!read) return false;
   Loaded = true;
   if (!SegmentList.empty()) CurSegment = 0;
-  pbrProgress->setMaximum(TotalFrames());
+  // The bar counts in int: a movie of more frames fills it at that many.
+  pbrProgress->setMaximum(static_cast<int>(std::min<int64_t>(TotalFrames(), INT_MAX)));
   return true;
 }
 

@@ -57,10 +57,10 @@ int64_t TMoviePlayback::FramesBefore(int32_t segment) const {
   return frames;
 }
 
-int32_t TMoviePlayback::TotalFrames() const {
+int64_t TMoviePlayback::TotalFrames() const {
   int64_t total = 0;
   for (const auto& segment : SegmentList) total += segment->FrameCount;
-  return static_cast<int32_t>(total);
+  return total;
 }
 
 bool TMoviePlayback::LocateFrame(int64_t frame, int32_t& segment, int32_t& frameInSegment) const {

@@ -48,7 +48,7 @@ class TMoviePlayback {
   void DrawCursor();
 
   int32_t PlayedFrames() const;
-  int32_t TotalFrames() const;
+  int64_t TotalFrames() const;
   // The frames of the segments before `segment`: its first frame counted over the whole movie.
   int64_t FramesBefore(int32_t segment) const;
   // The segment and the frame in it of frame `frame` counted over the whole

@@ -56,7 +56,7 @@ std::optional<int64_t> FrameAt(const TMoviePlayback& playback, const TFramePoint
     // Frame k is shown from k / rate seconds on.
     const int64_t frame = milliseconds * rate / 1000;
     if (frame < segment->FrameCount) return before + frame;
-    milliseconds -= segment->FrameCount * 1000 / rate;
+    milliseconds -= int64_t{segment->FrameCount} * 1000 / rate;
     before += segment->FrameCount;
   }
   return std::nullopt;

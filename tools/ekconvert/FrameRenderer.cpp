@@ -1,5 +1,7 @@
 #include "FrameRenderer.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "Exception.h"
@@ -31,16 +33,20 @@ void ToRgb(const TMoviePlayback& playback, std::vector<uint8_t>& rgb) {
 
 int ConversionRate(const SegInfo& segment) { return segment.FrameRate == 0 ? 10 : segment.FrameRate; }
 
-int64_t FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment) {
-  if (options.segment && *options.segment != static_cast<int>(segment)) return 0;
-  const int64_t base = playback.FramesBefore(static_cast<int32_t>(segment));
-  const int64_t begin = std::max(base, options.first);
-  const int64_t end = std::min(base + playback.SegmentList[segment]->FrameCount - 1, options.last);
-  return std::max<int64_t>(0, end - begin + 1);
-}
-
-int32_t FirstFrameTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment) {
-  return static_cast<int32_t>(std::max<int64_t>(0, options.first - playback.FramesBefore(static_cast<int32_t>(segment))));
+std::vector<TSegmentTake> FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options) {
+  std::vector<TSegmentTake> takes(playback.SegmentList.size());
+  int64_t base = 0;  // frames of the segments before
+  for (size_t s = 0; s < takes.size(); ++s) {
+    const int64_t count = playback.SegmentList[s]->FrameCount;
+    if (!options.segment || *options.segment == static_cast<int>(s)) {
+      const int64_t begin = std::max(base, options.first);
+      const int64_t end = std::min(base + count - 1, options.last);
+      takes[s].count = std::max<int64_t>(0, end - begin + 1);
+      takes[s].first = static_cast<int32_t>(std::clamp<int64_t>(options.first - base, 0, INT32_MAX));
+    }
+    base += count;
+  }
+  return takes;
 }
 
 void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t segment, int32_t frame) {
@@ -62,11 +68,12 @@ void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t s
 void RenderFrames(TMoviePlayback& playback, const TRenderOptions& options,
                   const std::function<void(const TRenderedFrame&)>& onFrame) {
   std::vector<uint8_t> rgb;
-  for (size_t s = 0; s < playback.SegmentList.size(); ++s) {
-    const int64_t taken = FramesTaken(playback, options, s);
+  const std::vector<TSegmentTake> takes = FramesTaken(playback, options);
+  for (size_t s = 0; s < takes.size(); ++s) {
+    const int64_t taken = takes[s].count;
     if (taken > 0) {
       // The first frame taken is put in place at once, the rest composed on from it.
-      const int32_t first = FirstFrameTaken(playback, options, s);
+      const int32_t first = takes[s].first;
       ComposeAt(playback, options, s, first);
       for (int32_t f = first; f < first + taken; ++f) {
         if (f > first) {

@@ -25,12 +25,14 @@ struct TRenderOptions {
   int64_t last = INT64_MAX;
 };
 
-// How many frames of segment `segment` the options take.
-int64_t FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment);
-
-// The first frame of segment `segment` that the options take, from 0 in the
-// segment; meaningful when FramesTaken is not 0.
-int32_t FirstFrameTaken(const TMoviePlayback& playback, const TRenderOptions& options, size_t segment);
+// What the options take of one segment: how many frames, and the first of
+// them, from 0 in the segment (meaningful when the count is not 0).
+struct TSegmentTake {
+  int64_t count = 0;
+  int32_t first = 0;
+};
+// One for each segment, in one pass over the movie however many segments it has.
+std::vector<TSegmentTake> FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options);
 
 // Puts the picture of frame `frame` of segment `segment` in place, checked as
 // RenderFrames checks a segment.

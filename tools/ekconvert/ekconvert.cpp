@@ -170,7 +170,7 @@ class Progress {
 
 int64_t FramesToRender(const TMoviePlayback& playback, const TRenderOptions& options) {
   int64_t total = 0;
-  for (size_t i = 0; i < playback.SegmentList.size(); ++i) total += FramesTaken(playback, options, i);
+  for (const TSegmentTake& take : FramesTaken(playback, options)) total += take.count;
   return total;
 }
 
@@ -212,14 +212,15 @@ void Video(TMoviePlayback& playback, const std::string& output, const TRenderOpt
   std::vector<TChapter> chapters;
   std::vector<double> segmentStart(playback.SegmentList.size(), 0);
   std::vector<int32_t> firstFrame(playback.SegmentList.size(), 0);
-  for (size_t i = 0; i < playback.SegmentList.size(); ++i) {
+  const std::vector<TSegmentTake> takes = FramesTaken(playback, options);
+  for (size_t i = 0; i < takes.size(); ++i) {
     const SegInfo& s = *playback.SegmentList[i];
-    const int64_t taken = FramesTaken(playback, options, i);
+    const int64_t taken = takes[i].count;
     if (taken == 0) continue;
     width = std::max(width, s.Width);
     height = std::max(height, s.Height);
     segmentStart[i] = start;
-    firstFrame[i] = FirstFrameTaken(playback, options, i);
+    firstFrame[i] = takes[i].first;
     const double length = static_cast<double>(taken) / ConversionRate(s);
     chapters.push_back({start, start + length, s.Name.Utf8()});
     start += length;
