@@ -27,10 +27,10 @@ std::string ExtractionFailure(TExtractResult result, const std::string& detail) 
 
 }  // namespace
 
-TMovieSource::TMovieSource(const std::string& path, TReading reading) {
+TMovieSource::TMovieSource(const std::string& path) {
   if (!platform::FileExists(path)) throw platform::Exception("no such file");
-  std::string& movieFile = movieFile_;
-  movieFile = path;
+  // The bare movie file: the one given, or the one taken out of the cabinet.
+  std::string movieFile = path;
   if (!IsBareMovie(path)) {
     std::string folder = platform::GetTempPath() + "convert-XXXXXX";
     if (!::mkdtemp(folder.data())) throw platform::Exception("can't make a private folder under " + platform::GetTempPath());
@@ -44,7 +44,6 @@ TMovieSource::TMovieSource(const std::string& path, TReading reading) {
     movieFile = extraction.TempMovieFile;
     if (!platform::FileExists(movieFile)) throw platform::Exception("the cabinet holds no MyFilm.~ekflm");
   }
-  if (reading == TReading::FileOnly) return;
   if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
     throw platform::Exception("no memory for the frame buffer");
   platform::TFileStream stream(movieFile, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);

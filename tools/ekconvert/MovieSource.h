@@ -9,17 +9,13 @@
 
 class TMovieSource {
  public:
-  enum class TReading { Everything, FileOnly };
-  // Throws platform::Exception with a message that says what is wrong. With
-  // FileOnly the movie file is only put in place, not read.
-  explicit TMovieSource(const std::string& path, TReading reading = TReading::Everything);
+  // Throws platform::Exception with a message that says what is wrong.
+  explicit TMovieSource(const std::string& path);
   ~TMovieSource();
   TMovieSource(const TMovieSource&) = delete;
   TMovieSource& operator=(const TMovieSource&) = delete;
 
   TMoviePlayback& Playback() { return playback_; }
-  // The bare movie file: the one given, or the one taken out of the cabinet.
-  const std::string& MovieFile() const { return movieFile_; }
 
  private:
   // Removed with everything in it when the source goes, also when opening fails.
@@ -29,6 +25,5 @@ class TMovieSource {
   };
 
   TPrivateFolder folder_;
-  std::string movieFile_;
   TMoviePlayback playback_;
 };
