@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ekPlayer"));
   QApplication::setApplicationVersion(QStringLiteral(EK_VERSION));
+  // Docks and task switchers find the entry, its name and icon, by this.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.ekplayer"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.ekplayer"), AppIcon()));
   ReadScreenMetrics();
   InstallQtMessageBoxes();

@@ -217,7 +217,7 @@ TEST_F(Converter, VideoHasEveryFrameChaptersAndEvenSize) {
           << ext;
     }
   }
-  // Without an output name the video goes beside the movie, as the desktop's "Convert to MP4" asks.
+  // Without an output name the video goes beside the movie.
   ASSERT_EQ(Convert("video '" + bare + "' --segment 3").status, 0);
   EXPECT_EQ(Probe("-count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 '" + folder_ +
                   "MyFilm.mp4'"),

@@ -68,6 +68,16 @@ for other in other.cab other; do
   [ "$(filetype "$work/$other")" = application/vnd.ms-cab-compressed ] ||
     fail "$other became $(filetype "$work/$other")"
 done
+# The player is offered for its own types alone: other cabinets and programs
+# keep the programs they had.
+update-desktop-database "$prefix/share/applications" >/dev/null 2>&1
+export PATH="$prefix/bin:$PATH"  # the entry is shown only when its TryExec is found
+for type in application/x-ekplayer-cabinet application/x-ekplayer-movie; do
+  grep -q "org.example.ekplayer.desktop" <<<"$(gio mime "$type")" || fail "the player is not offered for $type"
+done
+for type in application/vnd.ms-cab-compressed application/x-msdownload application/x-ms-dos-executable; do
+  grep -q "org.example.ekplayer.desktop" <<<"$(gio mime "$type")" && fail "the player claims $type"
+done
 unset XDG_DATA_DIRS
 echo "a temporary prefix holds every file, and the desktop's tools accept them"
 
