@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "Exception.h"
 #include "Files.h"
 
 namespace platform {
@@ -24,18 +23,26 @@ std::optional<std::string> RealPath(const std::string& path) {
   return std::string(real.get());
 }
 
-bool SameFolder(const std::string& a, const std::string& b) {
-  struct stat first {}, second {};
-  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+bool SameFolder(const std::string& a, const std::optional<std::string>& b) {
+  const std::optional<std::string> realA = RealPath(a);
+  return b && realA && *realA == *b;
 }
 
+// Where the launcher puts the player: any of the places the private
+// temporary folder may be (told by name, without making the folder, which a
+// converter run must not).
 bool IsPrivateTemporaryFolder(const std::string& folder) {
-  try {
-    return SameFolder(folder, GetTempPath());
-  } catch (const Exception&) {
-    return false;
-  }
+  const std::optional<std::string> real = RealPath(folder);
+  if (!real) return false;
+  const std::string parent = ExtractFilePath(*real), name = ExtractFileName(*real);
+  const char* tmp = std::getenv("TMPDIR");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string own = "ekPlayer-" + std::to_string(::getuid());
+  const bool temporaryParent = SameFolder(parent, RealPath(tmp && *tmp ? tmp : "/tmp")) ||
+                               SameFolder(parent, RealPath("/tmp"));
+  // ekPlayer-UID, or a fresh ekPlayer-UID-XXXXXX when that one can't be used.
+  if (temporaryParent && name.rfind(own, 0) == 0) return true;
+  return runtime && *runtime && name == "ekPlayer" && SameFolder(parent, RealPath(runtime));
 }
 
 }  // namespace
