@@ -1,6 +1,8 @@
 #include "MovieSource.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "CabSTComps.h"
@@ -14,15 +16,25 @@ bool IsBareMovie(const std::string& path) {
   return platform::LowerFileExt(path) == ".~ekflm";
 }
 
-std::string ExtractionFailure(TExtractResult result, const std::string& detail) {
+std::string ExtractionFailure(const std::string& path, TExtractResult result, const std::string& detail) {
   std::string text;
   switch (result) {
     case TExtractResult::TempMovieFileBusy: text = "the temporary movie file can't be removed"; break;
     case TExtractResult::TempCabinetNotCreated: text = "the temporary cabinet can't be created"; break;
     case TExtractResult::TempCabinetNotWritten: text = "the temporary cabinet can't be written"; break;
-    default: text = "not a cabinet or packaged movie that can be read"; break;
+    default: text = IsPackagedMovie(path) ? "not a packaged movie" : "not a cabinet movie"; break;
   }
   return detail.empty() ? text : text + ": " + detail;
+}
+
+// A folder of this run's own, right in the temporary folder: the player's
+// private folder is not made for a conversion, so nothing stays once it ends.
+std::string MakePrivateFolder() {
+  const char* base = std::getenv("TMPDIR");
+  std::string folder = std::string(base && *base ? base : "/tmp") + "/ekconvert-XXXXXX";
+  if (!::mkdtemp(folder.data()))
+    throw platform::Exception("can't make a private folder: " + folder + ": " + std::strerror(errno));
+  return folder + "/";
 }
 
 }  // namespace
@@ -32,15 +44,13 @@ TMovieSource::TMovieSource(const std::string& path) {
   // The bare movie file: the one given, or the one taken out of the cabinet.
   std::string movieFile = path;
   if (!IsBareMovie(path)) {
-    std::string folder = platform::GetTempPath() + "convert-XXXXXX";
-    if (!::mkdtemp(folder.data())) throw platform::Exception("can't make a private folder under " + platform::GetTempPath());
-    folder_.path = folder + "/";
+    folder_.path = MakePrivateFolder();
     TMovieExtraction extraction(folder_.path, folder_.path + "MyFilm.~ekflm");
     TSTCabReader reader;
     std::string cabinet;
     const TExtractResult result = extraction.Extract(path, reader, cabinet);
     if (result != TExtractResult::Extracted)
-      throw platform::Exception(ExtractionFailure(result, extraction.FailureText));
+      throw platform::Exception(ExtractionFailure(path, result, extraction.FailureText));
     movieFile = extraction.TempMovieFile;
     if (!platform::FileExists(movieFile)) throw platform::Exception("the cabinet holds no MyFilm.~ekflm");
   }
