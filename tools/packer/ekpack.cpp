@@ -1,16 +1,25 @@
 // Makes a packaged movie: the launcher, the cabinet behind it, and the
 // cabinet's length in four little-endian bytes at the end.
-//   ekpack LAUNCHER CABINET OUTPUT
+//   ekpack [LAUNCHER] CABINET OUTPUT
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "CodeFolders.h"
+
 namespace {
+
+constexpr const char* kUsage =
+    "usage: ekpack [LAUNCHER] CABINET OUTPUT.exe\n"
+    "Makes a packaged movie: the launcher, the cabinet movie behind it and the cabinet's length.\n"
+    "Without LAUNCHER the installed ekcab_Exe is taken.\n";
 
 bool Read(const char* path, std::vector<char>& bytes) {
   std::ifstream in(path, std::ios::binary);
@@ -22,13 +31,29 @@ bool Read(const char* path, std::vector<char>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: ekpack LAUNCHER CABINET OUTPUT\n");
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc != 3 && argc != 4) {
+    std::fputs(kUsage, stderr);
     return 2;
   }
+  std::string launcherPath;
+  if (argc == 4) {
+    launcherPath = argv[1];
+  } else if (const std::optional<std::string> installed =
+                 platform::TrustedFile("ekcab_Exe", platform::CodeFolders(platform::TCodeOrigin::Installed))) {
+    launcherPath = *installed;
+  } else {
+    std::fprintf(stderr, "ekpack: no installed launcher ekcab_Exe; name one\n");
+    return 1;
+  }
+  const char* cabinetPath = argv[argc - 2];
+  const char* outputPath = argv[argc - 1];
   std::vector<char> launcher, cabinet;
-  if (!Read(argv[1], launcher) || !Read(argv[2], cabinet)) {
-    std::fprintf(stderr, "ekpack: cannot read %s\n", launcher.empty() ? argv[1] : argv[2]);
+  if (!Read(launcherPath.c_str(), launcher) || !Read(cabinetPath, cabinet)) {
+    std::fprintf(stderr, "ekpack: cannot read %s\n", launcher.empty() ? launcherPath.c_str() : cabinetPath);
     return 1;
   }
   if (cabinet.size() > INT32_MAX) {
@@ -38,15 +63,15 @@ int main(int argc, char** argv) {
   const uint32_t length = static_cast<uint32_t>(cabinet.size());
   const char trailer[4] = {static_cast<char>(length), static_cast<char>(length >> 8), static_cast<char>(length >> 16),
                            static_cast<char>(length >> 24)};
-  std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
+  std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
   out.write(launcher.data(), static_cast<std::streamsize>(launcher.size()));
   out.write(cabinet.data(), static_cast<std::streamsize>(cabinet.size()));
   out.write(trailer, 4);
   out.close();
   if (!out) {
-    std::fprintf(stderr, "ekpack: cannot write %s\n", argv[3]);
+    std::fprintf(stderr, "ekpack: cannot write %s\n", outputPath);
     return 1;
   }
-  ::chmod(argv[3], 0755);
+  ::chmod(outputPath, 0755);
   return 0;
 }
