@@ -19,9 +19,10 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(movie_reader_fuzz movie_override_fuzz fdi_fuzz cab_reader_fuzz packaged_fuzz
                                      thumbnail_fuzz seek_fuzz)
 
+bash scripts/install-deps.sh
 if ! command -v clang++ >/dev/null; then
-  echo "fuzz: clang++ is not installed; nothing fuzzed" >&2
-  exit 0
+  echo "fuzz: clang++ can't be had; nothing fuzzed" >&2
+  exit 1
 fi
 
 # The seeds come from the ordinary build's movie writer.
