@@ -268,6 +268,29 @@ TEST_F(Opening, APrivateFolderRemovedWhileThePlayerRunsIsMadeAgain) {
   EXPECT_EQ(fs::status(player.TempDir).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
+// A movie of hundreds of megabytes once stayed in the temporary folder.
+TEST_F(Opening, NoMovieStaysInTheTemporaryFolderOnceThePlayerEnds) {
+  const std::string cab = MovieCabinet(folder_, "movie.ekcab", MovieBytes(movie_));
+  {
+    TekLensaPlayer other;
+    ASSERT_TRUE(other.OpenMovie(cab));
+    ASSERT_TRUE(fs::exists(other.TempMovieFile));
+  }
+  EXPECT_FALSE(fs::exists(player.TempMovieFile));
+  // What a killed player left goes at the next start, unless another player holds the folder.
+  WriteFile(player.TempMovieFile, "left");
+  WriteFile(player.TempDir + "temp.ekcab", "left");
+  {
+    const platform::TFolderLock busy(player.TempDir, std::chrono::milliseconds(0));
+    ASSERT_TRUE(busy.Held());
+    TekLensaPlayer started;
+    EXPECT_TRUE(fs::exists(player.TempMovieFile));
+  }
+  { TekLensaPlayer started; }
+  EXPECT_FALSE(fs::exists(player.TempMovieFile));
+  EXPECT_FALSE(fs::exists(player.TempDir + "temp.ekcab"));
+}
+
 TEST_F(Opening, GoodThenDamagedThenGoodShowsTheGoodMovieBothTimes) {
   std::vector<mw::Segment> other = SmallMovie();
   other[0].name = "Чужой";

@@ -114,6 +114,15 @@ TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& 
   return TExtractResult::Extracted;
 }
 
+void RemoveExtractedFiles(const std::string& tempDir) {
+  const platform::TFolderLock lock(tempDir, std::chrono::milliseconds(0));
+  if (!lock.Held()) return;
+  for (const char* name : {kMovieFileName, kTempCabinetName}) {
+    const std::string path = AddTrailingBackslash(tempDir) + name;
+    if (platform::PathExists(path)) platform::DeleteFile(path);
+  }
+}
+
 TExtractResult TMovieExtraction::ExtractAndRead(const std::string& path, TSTCabReader& reader,
                                                 std::string& cabinetFile,
                                                 const std::function<void(platform::TStream&)>& read) {

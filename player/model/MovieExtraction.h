@@ -50,5 +50,10 @@ struct TMovieExtraction {
                                 const std::function<void(platform::TStream&)>& read);
 };
 
+// Removes the movie file and the temporary cabinet from the folder, so that
+// no movie stays after the player ends, nor one that an ended or killed
+// player left; nothing when another player holds the folder now.
+void RemoveExtractedFiles(const std::string& tempDir);
+
 // A packaged movie is recognised by the extension ".exe", in any case.
 bool IsPackagedMovie(const std::string& path);

@@ -10,6 +10,7 @@
 #include "Files.h"
 #include "Jpeg.h"
 #include "MessageBox.h"
+#include "MovieExtraction.h"
 #include "MovieReader.h"
 #include "PictureView.h"
 #include "Screen.h"
@@ -85,6 +86,8 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
 void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
   TempDir = platform::GetTempPath();
   TempMovieFile = TempDir + "MyFilm.~ekflm";
+  // What a player that was killed left behind.
+  RemoveExtractedFiles(TempDir);
   // Beside the program, or where an installed player keeps its libraries.
   HelpFilePath = platform::TrustedFile("ekPlayer.chm", platform::CodeFolders(platform::TCodeOrigin::Installed))
                      .value_or(platform::CodeFolders(platform::TCodeOrigin::Installed).back() + "ekPlayer.chm");
@@ -115,6 +118,7 @@ void TekLensaPlayer::ActiveFormDestroy() {
   AStopExecute();
   FreeSegments();
   LastResult = FreeFrameBuffer();
+  RemoveExtractedFiles(TempDir);
 }
 
 void TekLensaPlayer::ReadSegmentTable(platform::TStream* stream) {
