@@ -27,14 +27,16 @@ printf 'MSCF\0\0\0\0not a movie' >"$work/other.cab"
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 private=$(dirname "$(find "$prefix" -name cabinet.dll)")
-for file in bin/ekPlayer bin/ekconvert bin/ekcab_Exe \
+for file in bin/ekPlayer bin/ekconvert bin/ekpack share/man/man1/ekconvert.1.gz share/doc/ekplayer/copyright \
+  share/bash-completion/completions/ekconvert share/zsh/vendor-completions/_ekconvert \
   share/applications/org.example.ekplayer.desktop share/mime/packages/org.example.ekplayer.xml \
   share/metainfo/org.example.ekplayer.metainfo.xml share/thumbnailers/org.example.ekplayer.thumbnailer \
   share/icons/hicolor/scalable/apps/org.example.ekplayer.svg \
   share/icons/hicolor/scalable/mimetypes/application-x-ekplayer-movie.svg; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
-for file in HHCtrl.OCX ekPlayer.chm ekconvert-video.so; do
+[ -e "$prefix/bin/ekcab_Exe" ] && fail "the launcher, no command for users, is in bin"
+for file in HHCtrl.OCX ekPlayer.chm ekconvert-video.so ekcab_Exe; do
   [ -f "$private/$file" ] || fail "$file is not in the private library folder $private"
 done
 for size in 16 32 48 64 128 256; do
@@ -49,6 +51,11 @@ done
 # The installed converter finds the cabinet library and its video module there.
 "$prefix/bin/ekconvert" info "$work/movie.ekcab" >/dev/null || fail "the installed ekconvert can't read a cabinet movie"
 "$prefix/bin/ekconvert" video "$work/movie.ekcab" "$work/movie.mkv" || fail "the installed ekconvert can't make a video"
+# The installed packer takes the installed launcher.
+"$prefix/bin/ekpack" "$work/movie.ekcab" "$work/packed.exe" || fail "the installed ekpack can't make a packaged movie"
+"$prefix/bin/ekconvert" info "$work/packed.exe" >/dev/null || fail "the packaged movie of the installed ekpack can't be read"
+"$prefix/bin/ekpack" --help | grep -q "^usage: ekpack" || fail "ekpack --help says no usage"
+MANPAGER=cat man -l "$prefix/share/man/man1/ekconvert.1.gz" | grep -q "thumbnail" || fail "the manual page of ekconvert can't be read"
 
 desktop-file-validate "$prefix/share/applications/org.example.ekplayer.desktop" || fail "the desktop entry is not valid"
 xmllint --noout "$prefix/share/mime/packages/org.example.ekplayer.xml" || fail "the MIME package is not well-formed"
@@ -97,12 +104,33 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt6widgets6 libjpeg62-turbo libmspack0 libchm1 libavcodec libswscale; do
   grep -q "$library" <<<"$depends" || fail "the package does not depend on $library: $depends"
 done
+if command -v lintian >/dev/null; then
+  lintian --suppress-tags running-with-root-privileges "$deb" >"$work/lintian.log" 2>&1 || true
+  grep -q "^[EW]:" "$work/lintian.log" && fail "lintian: $(grep "^[EW]:" "$work/lintian.log")"
+  echo "lintian reports no error and no warning"
+fi
 dpkg-deb -c "$deb" >"$work/contents"
 grep -q '/usr/lib/.*ekPlayer/cabinet.dll' "$work/contents" || fail "cabinet.dll is not in the package's private folder"
 package_installed=yes
 apt-get install -y -qq "$deb" >/dev/null 2>&1 || fail "apt-get could not install $deb"
 [ "$(/usr/bin/ekPlayer --version)" = "ekPlayer 1.4" ] || fail "ekPlayer --version says $(/usr/bin/ekPlayer --version)"
 files=$(dpkg -L ekplayer)
+
+# Installed, the player has its own types and no other: what gio and
+# xdg-open (under GNOME and outside a desktop) take as the default program.
+[ "$(filetype "$work/movie.ekcab")" = application/x-ekplayer-cabinet ] || fail "installed, a .ekcab is $(filetype "$work/movie.ekcab")"
+for desktop in "" GNOME; do
+  [ "$(XDG_CURRENT_DESKTOP=$desktop xdg-mime query default application/x-ekplayer-cabinet)" = org.example.ekplayer.desktop ] ||
+    fail "xdg-open (desktop '$desktop') does not open movies with the player"
+  for type in application/vnd.ms-cab-compressed application/x-msdownload application/x-ms-dos-executable; do
+    [ "$(XDG_CURRENT_DESKTOP=$desktop xdg-mime query default "$type")" = org.example.ekplayer.desktop ] &&
+      fail "xdg-open (desktop '$desktop') opens $type with the player"
+    grep -q "org.example.ekplayer.desktop" <<<"$(gio mime "$type")" && fail "gio offers the player for $type"
+  done
+done
+MANPAGER=cat man ekconvert 2>/dev/null | grep -q "thumbnail" || man -w ekconvert >/dev/null 2>&1 ||
+  fail "man ekconvert finds no page"
+echo "installed, the player has its own types alone, and its manual pages"
 
 # The installed player plays the movie, and F1 opens its help; its temporary
 # folder is its own, not the one other tests' players share.

@@ -1,0 +1,35 @@
+# bash completion for ekconvert
+_ekconvert() {
+  local cur prev
+  cur=${COMP_WORDS[COMP_CWORD]}
+  prev=${COMP_WORDS[COMP_CWORD-1]}
+  local movies='@(ekcab|EKCAB|exe|EXE|cab|CAB|~ekflm)'
+  if [ "$COMP_CWORD" -eq 1 ]; then
+    COMPREPLY=($(compgen -W "info frames video frame thumbnail --help --version" -- "$cur"))
+    return
+  fi
+  case $prev in
+    --segment|--from|--to|--size) return ;;
+  esac
+  local options
+  case ${COMP_WORDS[1]} in
+    info) options="--json" ;;
+    frames) options="--segment --from --to --no-cursor" ;;
+    video) options="--segment --from --to --no-cursor --lossless" ;;
+    frame) options="--no-cursor" ;;
+    thumbnail) options="--size" ;;
+    *) return ;;
+  esac
+  if [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W "$options" -- "$cur"))
+  elif [ "$COMP_CWORD" -eq 2 ]; then
+    _filedir "$movies"
+  elif [ "${COMP_WORDS[1]}" = video ]; then
+    _filedir '@(mp4|mkv|webm|gif)'
+  elif [ "${COMP_WORDS[1]}" = frames ]; then
+    _filedir -d
+  else
+    _filedir png
+  fi
+}
+complete -F _ekconvert ekconvert
