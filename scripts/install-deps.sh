@@ -10,7 +10,7 @@ packages=(
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libpng-dev ffmpeg
   gcab cabextract xvfb xauth x11-apps x11-utils netpbm python3
   openbox xdotool imagemagick clang libclang-rt-14-dev
-  dpkg-dev desktop-file-utils xdg-utils appstream libxml2-utils shared-mime-info libglib2.0-bin lintian man-db
+  dpkg-dev desktop-file-utils xdg-utils appstream libxml2-utils shared-mime-info libglib2.0-bin lintian man-db bubblewrap
 )
 
 missing=()
