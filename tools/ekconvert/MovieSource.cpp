@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "CabSTComps.h"
 #include "Files.h"
@@ -27,15 +28,25 @@ std::string ExtractionFailure(const std::string& path, TExtractResult result, co
   return detail.empty() ? text : text + ": " + detail;
 }
 
-// A folder of this run's own, right in the temporary folder: the player's
-// private folder is not made for a conversion, so nothing stays once it ends.
-std::string MakePrivateFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string folder = std::string(base && *base ? base : "/tmp") + "/ekconvert-XXXXXX";
-  if (!::mkdtemp(folder.data()))
-    throw platform::Exception("can't make a private folder: " + folder + ": " + std::strerror(errno));
-  return folder + "/";
-}
+// A folder of this run's own, right in the temporary folder (the player's
+// private folder is not made for a conversion), removed with everything in
+// it when it goes, also when opening fails.
+struct TPrivateFolder {
+  std::string path;
+  TPrivateFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string folder = std::string(base && *base ? base : "/tmp") + "/ekconvert-XXXXXX";
+    if (!::mkdtemp(folder.data()))
+      throw platform::Exception("can't make a private folder: " + folder + ": " + std::strerror(errno));
+    path = folder + "/";
+  }
+  ~TPrivateFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  TPrivateFolder(const TPrivateFolder&) = delete;
+  TPrivateFolder& operator=(const TPrivateFolder&) = delete;
+};
 
 }  // namespace
 
@@ -43,9 +54,10 @@ TMovieSource::TMovieSource(const std::string& path) {
   if (!platform::FileExists(path)) throw platform::Exception("no such file");
   // The bare movie file: the one given, or the one taken out of the cabinet.
   std::string movieFile = path;
+  std::optional<TPrivateFolder> folder;
   if (!IsBareMovie(path)) {
-    folder_.path = MakePrivateFolder();
-    TMovieExtraction extraction(folder_.path, folder_.path + "MyFilm.~ekflm");
+    folder.emplace();
+    TMovieExtraction extraction(folder->path, folder->path + "MyFilm.~ekflm");
     TSTCabReader reader;
     std::string cabinet;
     const TExtractResult result = extraction.Extract(path, reader, cabinet);
@@ -63,9 +75,3 @@ TMovieSource::TMovieSource(const std::string& path) {
 }
 
 TMovieSource::~TMovieSource() = default;
-
-TMovieSource::TPrivateFolder::~TPrivateFolder() {
-  if (path.empty()) return;
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-}

@@ -1,6 +1,7 @@
 // A movie opened for conversion: any wrapping the player takes, or a bare
 // movie file, extracted into a private folder of its own that is removed
-// again when the source goes.
+// again as soon as the movie is read, so that a conversion that is killed
+// leaves nothing behind either.
 #pragma once
 
 #include <string>
@@ -18,12 +19,5 @@ class TMovieSource {
   TMoviePlayback& Playback() { return playback_; }
 
  private:
-  // Removed with everything in it when the source goes, also when opening fails.
-  struct TPrivateFolder {
-    std::string path;
-    ~TPrivateFolder();
-  };
-
-  TPrivateFolder folder_;
   TMoviePlayback playback_;
 };
