@@ -99,8 +99,8 @@ TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& 
   // The movie file alone: the folder is also the packaged movie's program
   // folder, where any other entry could stand in for a library or the help.
   const std::string movieTarget = AddTrailingBackslash(TempDir) + kMovieFileName;
-  reader.OnCopyFile = [&movieTarget](TSTCabReader&, const std::string&, int32_t, uint16_t, uint16_t, uint16_t,
-                                     uint16_t, std::string& target, bool&) {
+  reader.OnCopyFile = [movieTarget](TSTCabReader&, const std::string&, int32_t, uint16_t, uint16_t, uint16_t,
+                                    uint16_t, std::string& target, bool&) {
     if (target != movieTarget) target.clear();
   };
   try {
