@@ -407,8 +407,13 @@ TEST_F(Opening, MovieNamedAtStartPlaysAtOnceAndItsErrorsEndTheProgram) {
   EXPECT_EQ(OpenMovieAtStart(player, {damaged}), 1);
   ASSERT_EQ(MessageBoxRecorder::boxes.size(), 1u);
   EXPECT_EQ(MessageBoxRecorder::boxes[0].caption, "Error");
+  // A name that leads nowhere is said, and the program goes on.
+  MessageBoxRecorder::boxes.clear();
   EXPECT_EQ(OpenMovieAtStart(player, {folder_ + "no", "such.ekcab"}), std::nullopt);
   EXPECT_EQ(player.pnlPath->text(), QStringLiteral("no such.ekcab"));
+  ASSERT_EQ(MessageBoxRecorder::boxes.size(), 1u);
+  EXPECT_NE(MessageBoxRecorder::boxes[0].text.find("no such.ekcab\". "), std::string::npos)
+      << MessageBoxRecorder::boxes[0].text;
 }
 
 TEST_F(Opening, WindowsNameAtStartIsTakenByteForByte) {
@@ -465,6 +470,10 @@ TEST_F(Opening, DamagedMovieRaisesItsMessageAndHidesTheNotice) {
   EXPECT_FALSE(player.lblLoading->isVisible());
   EXPECT_FALSE(player.Loaded);
   EXPECT_EQ(player.GetFileName(), cab);
+  // Its first segment, read before the damage, is not played.
+  EXPECT_TRUE(player.SegmentList.empty());
+  player.APlayExecute();
+  EXPECT_EQ(player.PlayState, playstate::Stopped);
 }
 
 }  // namespace

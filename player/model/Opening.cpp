@@ -91,12 +91,23 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
     ~HideNotice() { player.ShowLoadingNotice(false); }
   } hide{*this};
   ResetMovie();
-  const bool read = ExtractMovieFile(path, [this](platform::TStream& movie) {
+  // A movie refused part way leaves nothing to play: the segments read before
+  // the damage are released and the bar stands at the start.
+  struct ForgetUnlessRead {
+    TekLensaPlayer& player;
+    bool read = false;
+    ~ForgetUnlessRead() {
+      if (read) return;
+      player.ResetMovie();
+      player.pbrProgress->setValue(0);
+    }
+  } forget{*this};
+  forget.read = ExtractMovieFile(path, [this](platform::TStream& movie) {
     const int32_t count = static_cast<int32_t>(ReadSegmentEntries(movie).size());
     ReadSegmentTable(&movie);
     for (int32_t i = 0; i < count; ++i) LoadSegmentFromStream(&movie);
   });
-  if (!read) return false;
+  if (!forget.read) return false;
   Loaded = true;
   if (!SegmentList.empty()) CurSegment = 0;
   // The bar counts in int: a movie of more frames fills it at that many.

@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "CommandLine.h"
+#include "Files.h"
 #include "MessageBox.h"
+#include "Streams.h"
 #include "ekAbout.h"
 #include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
@@ -17,6 +19,15 @@ std::optional<int> OpenMovieAtStart(TekLensaPlayer& player, const std::vector<st
   if (!path) return std::nullopt;
   player.SetFileName(*path);
   player.show();
+  if (!platform::FileExists(*path)) {
+    // A name that leads nowhere is said, in the words of the file layer.
+    try {
+      platform::TFileStream probe(*path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
+    } catch (const platform::Exception& e) {
+      platform::MessageBox(e.what(), "Error", platform::MessageIcon::Error);
+    }
+    return std::nullopt;
+  }
   try {
     // Played directly, not through the action's guard: an error of the first
     // activation ends the program like an error of opening.
