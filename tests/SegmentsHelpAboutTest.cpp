@@ -103,6 +103,23 @@ TEST_F(Dialogs, F6ShowsNothingWithoutAMovieAndTogglesAndRefillsWithOne) {
   EXPECT_EQ(segments.Cell(1, 1), QStringLiteral("Вступление"));
 }
 
+// A minimised window once came back minimised, and the picture played into
+// a window nobody could see.
+TEST_F(Dialogs, MinimisedWindowsComeBackRestoredWhenShown) {
+  Load({Segment("Один", 10, 10)});
+  player.ASegments->trigger();
+  segments.showMinimized();
+  player.ASegments->trigger();
+  player.ASegments->trigger();
+  EXPECT_TRUE(segments.isVisible());
+  EXPECT_FALSE(segments.isMinimized());
+  player.ASetOwnWindow->trigger();
+  display.showMinimized();
+  player.APlay->trigger();
+  EXPECT_TRUE(display.isVisible());
+  EXPECT_FALSE(display.isMinimized());
+}
+
 TEST_F(Dialogs, DoubleClickEnterAndTheButtonChooseOnceAndAlike) {
   for (const char* how : {"button", "enter", "double click"}) {
     Load({Segment("a", 4, 5), Segment("b", 4, 5), Segment("c", 4, 5)});

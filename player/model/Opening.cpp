@@ -18,6 +18,7 @@
 #include "PictureView.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
+#include "ShowRestored.h"
 #include "ekLensaPlayerImpl1.h"
 
 namespace {
@@ -77,8 +78,7 @@ void TekLensaPlayer::ALoadFromFileExecute() {
   WaitPointer pointer;
   if (FileName.empty() || !platform::FileExists(FileName)) return;
   if (IsOwnWindowMode() && frmDisplay) {
-    frmDisplay->show();
-    frmDisplay->raise();
+    ShowRestored(*frmDisplay);
   }
   if (!Loaded) OpenMovie(FileName);
 }

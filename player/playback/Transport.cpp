@@ -8,6 +8,7 @@
 #include "PictureView.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
+#include "ShowRestored.h"
 #include "ekLensaPlayerImpl1.h"
 
 
@@ -52,16 +53,14 @@ void TekLensaPlayer::APlayExecute() {
   if (PlayState == playstate::Paused) {
     // The frames go on into the display window: it is shown again to be seen.
     if (IsOwnWindowMode() && frmDisplay) {
-      frmDisplay->show();
-      frmDisplay->raise();
+      ShowRestored(*frmDisplay);
     }
     APauseExecute();
     return;
   }
   WaitPointer pointer;
   if (IsOwnWindowMode() && frmDisplay) {
-    frmDisplay->show();
-    frmDisplay->raise();
+    ShowRestored(*frmDisplay);
   }
   if (SegmentList.empty() || PlayState != playstate::Stopped) return;
   SetPlayState(playstate::Playing);

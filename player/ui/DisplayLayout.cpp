@@ -10,6 +10,7 @@
 
 #include "PictureView.h"
 #include "Screen.h"
+#include "ShowRestored.h"
 #include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
 
@@ -83,7 +84,7 @@ void TekLensaPlayer::SetOwnWindowMode(bool on) {
   if (on && frmDisplay) {
     spDisplay->update();
     LayoutPicture();
-    if (PlayState == playstate::Playing) frmDisplay->show();
+    if (PlayState == playstate::Playing) ShowRestored(*frmDisplay);
     TargetCanvas = displayView_;
     displayView_->update();
   } else if (!on) {

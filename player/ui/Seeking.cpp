@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ekDisplay.h"
+#include "ShowRestored.h"
 #include "ekLensaPlayerImpl1.h"
 
 void TekLensaPlayer::CreateNavigationActions() {
@@ -43,8 +44,7 @@ void TekLensaPlayer::GoToFrame(int64_t frame) {
   if (!Loaded || !LocateFrame(frame, segment, frameInSegment)) return;
   if (PlayState == playstate::Stopped) {
     if (IsOwnWindowMode() && frmDisplay) {
-      frmDisplay->show();
-      frmDisplay->raise();
+      ShowRestored(*frmDisplay);
     }
     // Into a pause as the pause button makes one: through playing, timer on then off.
     SetPlayState(playstate::Playing);

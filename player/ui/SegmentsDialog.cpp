@@ -4,6 +4,7 @@
 
 #include "Files.h"
 #include "HelpBinding.h"
+#include "ShowRestored.h"
 #include "ekLensaPlayerImpl1.h"
 #include "ekSegments.h"
 
@@ -15,7 +16,7 @@ void TekLensaPlayer::ASegmentsExecute() {
   }
   FillSegmentsGrid();
   // With nothing listed the dialog stays hidden.
-  if (!frmSegments->Cell(0, 1).isEmpty()) frmSegments->show();
+  if (!frmSegments->Cell(0, 1).isEmpty()) ShowRestored(*frmSegments);
 }
 
 void TekLensaPlayer::FillSegmentsGrid() {
