@@ -3,7 +3,9 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstring>
@@ -63,6 +65,11 @@ int main(int argc, char** argv) {
   // packaged movie's player lies in the temporary folder.
   QCoreApplication::setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
   QApplication application(argc, argv);
+  // The program speaks Russian: Qt's own dialogs and buttons too.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qtTexts);
   QApplication::setApplicationName(QStringLiteral("ekPlayer"));
   QApplication::setApplicationVersion(QStringLiteral(EK_VERSION));
   // Docks and task switchers find the entry, its name and icon, by this.

@@ -18,11 +18,15 @@
 #include <memory>
 #include <thread>
 
+#include <QFileDialog>
+#include <QSettings>
+
 #include "CabIntf.h"
 #include "CabinetFixtures.h"
 #include "Files.h"
 #include "FolderLock.h"
 #include "MessageBoxRecorder.h"
+#include "OpenDialog.h"
 #include "PlaybackFixtures.h"
 #include "StartUp.h"
 #include "ekLensaPlayerImpl1.h"
@@ -349,6 +353,33 @@ TEST_F(Opening, PackagedMovieHeldByAnotherProgramOpensWhenReleased) {
   EXPECT_FALSE(player.OpenMovie(exe));
   EXPECT_EQ(Messages(), std::vector<std::string>{kMessage3});
   ::close(held);
+}
+
+// A mistyped name once released the loaded movie without a word; and a
+// folder of packaged movies looked empty.
+TEST_F(Opening, TheOpenDialogTakesOnlyExistingFilesAndOffersEveryKindOfMovie) {
+  QFileDialog dialog;
+  SetUpOpenDialog(dialog);
+  EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+  EXPECT_EQ(dialog.nameFilters(),
+            QStringList({"ekLensa Files (*.ekcab)", "Фильмы-программы (*.exe *.EXE)", "Файлы фильмов (*.~ekflm)",
+                         "Все файлы (*)"}));
+}
+
+TEST_F(Opening, TheOpenDialogOpensWhereTheLastMovieWasChosen) {
+  const std::string cab = MovieCabinet(folder_, "m.ekcab", MovieBytes(movie_));
+  std::vector<std::string> folders;
+  player.OpenDialog = [&](const std::string& folder) {
+    folders.push_back(folder);
+    return std::optional<std::string>(cab);
+  };
+  QSettings(QStringLiteral("ekPlayer"), QStringLiteral("ekPlayer")).clear();
+  player.ALoadFromFileExecute();
+  player.ALoadFromFileExecute();
+  ASSERT_EQ(folders.size(), 2u);
+  EXPECT_NE(folders[0], platform::ProgramFolder());
+  EXPECT_TRUE(fs::is_directory(folders[0])) << folders[0];
+  EXPECT_EQ(fs::path(folders[1]), fs::path(folder_).parent_path());
 }
 
 TEST_F(Opening, DialogCancelKeepsALoadedMovieAndRetriesAFailedOne) {

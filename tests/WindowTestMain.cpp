@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,11 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   // A private temporary folder per test process: tests that open movies run in parallel.
   char base[] = "/tmp/ek-window-test-XXXXXX";
-  if (::mkdtemp(base)) ::setenv("TMPDIR", base, 1);
+  if (::mkdtemp(base)) {
+    ::setenv("TMPDIR", base, 1);
+    // The user's settings (the open dialog's folder) stay out of the real home.
+    ::setenv("XDG_CONFIG_HOME", (std::string(base) + "/config").c_str(), 1);
+  }
   QApplication application(argc, argv);
   platform::SetMessageBoxHandler([](const platform::MessageBoxRequest& r) { MessageBoxRecorder::boxes.push_back(r); });
   testing::InitGoogleTest(&argc, argv);

@@ -1,8 +1,6 @@
 // Opening a movie: the open action, extraction through the temporary
 // folder, reading, and the messages of every failure.
 #include <QAction>
-#include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
@@ -15,23 +13,12 @@
 #include "Messages.h"
 #include "MovieExtraction.h"
 #include "MovieReader.h"
+#include "OpenDialog.h"
 #include "PictureView.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
 #include "ShowRestored.h"
 #include "ekLensaPlayerImpl1.h"
-
-namespace {
-
-std::optional<std::string> AskForMovie(QWidget* parent, const std::string& folder) {
-  QFileDialog dialog(parent, QString(), QFile::decodeName(QByteArray::fromStdString(folder)), QStringLiteral("ekLensa Files (*.ekcab)"));
-  dialog.setDefaultSuffix(QStringLiteral("ekcab"));
-  dialog.setFileMode(QFileDialog::AnyFile);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
-}
-
-}  // namespace
 
 void TekLensaPlayer::CreateLoadingNotice() {
   QFont font(QStringLiteral("Times New Roman"));
@@ -71,7 +58,8 @@ void TekLensaPlayer::ShowLoadingNotice(bool visible) {
 }
 
 void TekLensaPlayer::ALoadFromFileExecute() {
-  if (const std::optional<std::string> chosen = OpenDialog(platform::ProgramFolder())) {
+  if (const std::optional<std::string> chosen = OpenDialog(OpenDialogFolder())) {
+    RememberOpenDialogFolder(*chosen);
     SetFileName(*chosen);
     ResetMovie();
   }
