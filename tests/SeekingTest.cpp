@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QToolButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -185,7 +186,10 @@ TEST_F(Seeking, PageKeysGoToSegmentStartsAndHomeToTheFirstFrame) {
   EXPECT_TRUE(Shows(9));
   QTest::keyClick(&player, Qt::Key_PageDown);  // there is no segment after the last
   EXPECT_TRUE(Shows(9));
+  // Inside a segment Page Up goes to its start, from there to the one before.
   QTest::keyClick(&player, Qt::Key_Right);
+  QTest::keyClick(&player, Qt::Key_PageUp);
+  EXPECT_TRUE(Shows(9));
   QTest::keyClick(&player, Qt::Key_PageUp);
   EXPECT_TRUE(Shows(4));
   QTest::keyClick(&player, Qt::Key_PageUp);
@@ -205,7 +209,26 @@ TEST_F(Seeking, PageKeysGoToSegmentStartsAndHomeToTheFirstFrame) {
   QTest::keyClick(&display, Qt::Key_PageDown);
   EXPECT_TRUE(Shows(4));
   EXPECT_EQ(display.windowTitle(), QStringLiteral("film.ekcab:  Второй"));
-  player.SetOwnWindowMode(false);
+  // Escape leaves the display window only when it fills the screen.
+  QTest::keyClick(&display, Qt::Key_Escape);
+  EXPECT_TRUE(player.IsOwnWindowMode());
+  display.SetDialogBorder(false);
+  QTest::keyClick(&display, Qt::Key_Escape);
+  EXPECT_FALSE(player.IsOwnWindowMode());
+  EXPECT_FALSE(player.ASetOwnWindow->isChecked());
+}
+
+TEST_F(Seeking, SpacePlaysAndPausesAsTheirKeysDo) {
+  player.AStopExecute();
+  QTest::keyClick(&player, Qt::Key_Space);
+  EXPECT_EQ(player.PlayState, playstate::Playing);
+  QTest::keyClick(&player, Qt::Key_Space);
+  EXPECT_EQ(player.PlayState, playstate::Paused);
+  QTest::keyClick(&player, Qt::Key_Space);
+  EXPECT_EQ(player.PlayState, playstate::Playing);
+  // The panel's buttons never take the keyboard: Space is never theirs.
+  for (QToolButton* button : player.pnlControls->findChildren<QToolButton*>())
+    EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << button->objectName().toStdString();
 }
 
 TEST_F(Seeking, SpeedKeysDoubleAndHalveBetweenAQuarterAndFourTimes) {

@@ -73,6 +73,7 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
     // It carries the popup menu, so every shortcut acts there as here; F1 included.
     for (QAction* action : ActionList) display->addAction(action);
     for (QAction* action : NavigationActions) display->addAction(action);
+    display->addAction(ALeaveFullScreen);
   }
   // The dialog's Enter and F1 are its own; every other shortcut reaches the main window.
   if (segments) {

@@ -118,6 +118,10 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void AFirstFrameExecute();
   void AFasterExecute();
   void ASlowerExecute();
+  // Space: play or pause, as F9 or F10 would, when that action is enabled.
+  void APlayPauseExecute();
+  // Escape in the full-screen display window: the separate mode off, as F8.
+  void ALeaveFullScreenExecute();
   // The playing speed is 2 to this power, from -2 to 2.
   void SetSpeedStep(int step);
   // The active segment's name, and the speed when it isn't normal.
@@ -197,6 +201,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   QAction* AFirstFrame = nullptr;
   QAction* AFaster = nullptr;
   QAction* ASlower = nullptr;
+  QAction* APlayPause = nullptr;
+  QAction* ALeaveFullScreen = nullptr;
   int SpeedStep = 0;
   // The frame of the whole movie last shown (-1: none), and the one the
   // picture holds, which playing has composed ahead of it.

@@ -62,6 +62,8 @@ void TekLensaPlayer::CreateControlPanel() {
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(QString::fromUtf8(hint));
     b->setAutoRaise(true);
+    // Clicked, never focused: Space on a button nobody sees focused would press it.
+    b->setFocusPolicy(Qt::NoFocus);
     b->setGeometry(left, 2, width, 20);
     SetButtonTransparentColor(b, Qt::white);
     connect(b, &QToolButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });

@@ -27,6 +27,7 @@ void TekLensaPlayer::CreateNavigationActions() {
        &TekLensaPlayer::AFasterExecute},
       {&ASlower, {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
        &TekLensaPlayer::ASlowerExecute},
+      {&APlayPause, {QKeySequence(Qt::Key_Space)}, &TekLensaPlayer::APlayPauseExecute},
   };
   for (const Spec& spec : specs) {
     auto* action = new QAction(this);
@@ -37,6 +38,10 @@ void TekLensaPlayer::CreateNavigationActions() {
     NavigationActions.push_back(action);
     *spec.action = action;
   }
+  // The display window's alone: attached with its other actions.
+  ALeaveFullScreen = new QAction(this);
+  ALeaveFullScreen->setShortcut(QKeySequence(Qt::Key_Escape));
+  connect(ALeaveFullScreen, &QAction::triggered, this, [this] { Guarded([this] { ALeaveFullScreenExecute(); }); });
 }
 
 void TekLensaPlayer::GoToFrame(int64_t frame) {
@@ -76,7 +81,8 @@ void TekLensaPlayer::AStepForwardExecute() {
 void TekLensaPlayer::APreviousSegmentExecute() {
   int32_t segment = 0, frame = 0;
   if (ShownFrame < 0 || !LocateFrame(ShownFrame, segment, frame)) segment = 0;
-  GoToFrame(FramesBefore(std::max(segment - 1, 0)));
+  // Inside a segment its own start comes first; from its start, the one before.
+  GoToFrame(FramesBefore(frame > 0 ? segment : std::max(segment - 1, 0)));
 }
 
 void TekLensaPlayer::ANextSegmentExecute() {
@@ -92,6 +98,15 @@ void TekLensaPlayer::ANextSegmentExecute() {
 }
 
 void TekLensaPlayer::AFirstFrameExecute() { GoToFrame(0); }
+
+void TekLensaPlayer::APlayPauseExecute() {
+  QAction* action = PlayState == playstate::Playing ? APause : APlay;
+  if (action->isEnabled()) action->trigger();
+}
+
+void TekLensaPlayer::ALeaveFullScreenExecute() {
+  if (IsOwnWindowMode() && frmDisplay && !frmDisplay->HasDialogBorder()) ASetOwnWindowExecute();
+}
 
 void TekLensaPlayer::AFasterExecute() {
   if (PlayState != playstate::Stopped) SetSpeedStep(SpeedStep + 1);
