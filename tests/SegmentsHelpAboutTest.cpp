@@ -120,6 +120,31 @@ TEST_F(Dialogs, MinimisedWindowsComeBackRestoredWhenShown) {
   EXPECT_FALSE(display.isMinimized());
 }
 
+// Window managers take Alt+F4 themselves and close the window: closing must
+// do what F8 and Escape do.
+TEST_F(Dialogs, ClosingTheDisplayWindowIsF8AndClosingTheDialogIsEscape) {
+  Load({Segment("Один", 10, 10)});
+  player.ASetOwnWindow->trigger();
+  player.APlay->trigger();
+  ASSERT_TRUE(display.isVisible());
+  display.close();
+  EXPECT_FALSE(display.isVisible());
+  EXPECT_FALSE(player.IsOwnWindowMode());
+  EXPECT_FALSE(player.ASetOwnWindow->isChecked());
+  player.ASetOwnWindow->trigger();
+  EXPECT_TRUE(display.isVisible());
+  player.ASetOwnWindow->trigger();
+
+  player.ASegments->trigger();
+  ASSERT_TRUE(segments.isVisible());
+  const int chosenBefore = player.CurSegment;
+  segments.close();
+  EXPECT_FALSE(segments.isVisible());
+  EXPECT_EQ(player.CurSegment, chosenBefore);
+  player.ASegments->trigger();
+  EXPECT_TRUE(segments.isVisible());
+}
+
 TEST_F(Dialogs, DoubleClickEnterAndTheButtonChooseOnceAndAlike) {
   for (const char* how : {"button", "enter", "double click"}) {
     Load({Segment("a", 4, 5), Segment("b", 4, 5), Segment("c", 4, 5)});
