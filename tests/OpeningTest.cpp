@@ -18,7 +18,11 @@
 #include <memory>
 #include <thread>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QMimeData>
+#include <QUrl>
 #include <QSettings>
 
 #include "CabIntf.h"
@@ -380,6 +384,35 @@ TEST_F(Opening, TheOpenDialogOpensWhereTheLastMovieWasChosen) {
   EXPECT_NE(folders[0], platform::ProgramFolder());
   EXPECT_TRUE(fs::is_directory(folders[0])) << folders[0];
   EXPECT_EQ(fs::path(folders[1]), fs::path(folder_).parent_path());
+}
+
+TEST_F(Opening, AMovieDroppedOnTheWindowStopsWhatPlaysAndOpens) {
+  const std::string first = MovieCabinet(folder_, "first.ekcab", MovieBytes(movie_));
+  player.SetFileName(first);
+  ASSERT_TRUE(player.OpenMovie(first));
+  player.APlayExecute();
+  ASSERT_EQ(player.PlayState, playstate::Playing);
+  std::vector<mw::Segment> other = SmallMovie();
+  other[0].name = "Другой";
+  const std::string second = MovieCabinet(folder_, "second.ekcab", MovieBytes(other));
+
+  QMimeData text;
+  text.setText(QStringLiteral("not a file"));
+  QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&player, &refused);
+  EXPECT_FALSE(refused.isAccepted());
+
+  QMimeData file;
+  file.setUrls({QUrl::fromLocalFile(QString::fromStdString(second))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&player, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &file, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&player, &drop);
+  EXPECT_EQ(player.PlayState, playstate::Stopped);
+  ExpectLoaded();
+  EXPECT_EQ(player.SegmentList[0]->Name.Utf8(), "Другой");
+  EXPECT_EQ(player.pnlPath->text(), QStringLiteral("second.ekcab"));
 }
 
 TEST_F(Opening, DialogCancelKeepsALoadedMovieAndRetriesAFailedOne) {

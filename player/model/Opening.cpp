@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <climits>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+
+#include "DroppedFile.h"
 #include "Files.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -63,6 +67,30 @@ void TekLensaPlayer::ALoadFromFileExecute() {
     SetFileName(*chosen);
     ResetMovie();
   }
+  OpenNamedMovie();
+}
+
+void TekLensaPlayer::OpenDroppedFile(const std::string& path) {
+  // As desktop players do: what plays stops, and the dropped movie opens as if chosen.
+  AStopExecute();
+  RememberOpenDialogFolder(path);
+  SetFileName(path);
+  ResetMovie();
+  OpenNamedMovie();
+}
+
+void TekLensaPlayer::dragEnterEvent(QDragEnterEvent* event) {
+  if (DroppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void TekLensaPlayer::dropEvent(QDropEvent* event) {
+  const std::optional<std::string> file = DroppedFile(event->mimeData());
+  if (!file) return;
+  event->acceptProposedAction();
+  Guarded([this, &file] { OpenDroppedFile(*file); });
+}
+
+void TekLensaPlayer::OpenNamedMovie() {
   WaitPointer pointer;
   if (FileName.empty() || !platform::FileExists(FileName)) return;
   if (IsOwnWindowMode() && frmDisplay) {

@@ -73,6 +73,11 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   // The movie's file name without its folder, as text to show.
   QString FileNameCaption() const;
   void ALoadFromFileExecute();
+  // A movie file dropped on the main or the display window: what plays stops,
+  // and the file opens as if chosen in the dialog.
+  void OpenDroppedFile(const std::string& path);
+  // The named movie opened, when it isn't loaded yet: the end of both.
+  void OpenNamedMovie();
   bool OpenMovie(const std::string& path);
   // Puts the movie file in place and reads it through `read` while the
   // temporary folder is this player's alone.
@@ -234,6 +239,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void SegmentActivated(const SegInfo& segment) override;
   void UnsupportedDepth() override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void ActiveFormCreate(int64_t frameBufferSize);

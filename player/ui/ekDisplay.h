@@ -19,9 +19,13 @@ class TfrmDisplay : public QWidget {
 
   // Closing the window, by its button or by the program: the owner switches its mode off.
   std::function<void()> FormClose;
+  // A file dropped on the window, for the owner to open.
+  std::function<void(const std::string&)> FileDropped;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   bool dialogBorder_ = true;
