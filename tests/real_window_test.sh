@@ -56,6 +56,23 @@ xdotool windowactivate --sync "$display" key F8
 sleep 1
 xdotool search --onlyvisible --name "still.ekcab:  Still" >/dev/null && fail "F8 left the display window up"
 
+# On and off again, three times: the display window comes back exactly where
+# it was, with the frame of the window manager taken into account (F9 plays on if the
+# movie has ended meanwhile).
+for round in 1 2 3; do
+  xdotool windowactivate --sync "$main" key F8 F9
+  display=$(xdotool search --sync --onlyvisible --name "still.ekcab:  Still" | head -n 1)
+  sleep 1
+  info=$(xwininfo -id "$display")
+  RX=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
+  RY=$(sed -n "s/.*Absolute upper-left Y: *//p" <<<"$info")
+  [ "$RX" = "$X" ] && [ "$RY" = "$Y" ] || fail "after F8 off and on ($round) the display window is at $RX, $RY, not $X, $Y"
+  xdotool windowactivate --sync "$display" key F8
+  sleep 1
+done
+echo "F8 off and on three times leaves the display window at $X, $Y"
+
+
 # F6 shows the segments dialog, F6 there hides it again.
 xdotool windowactivate --sync "$main" key F6
 dialog=$(xdotool search --sync --onlyvisible --name "Управление Сегментами" | head -n 1)

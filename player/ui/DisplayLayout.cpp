@@ -63,7 +63,7 @@ void TekLensaPlayer::LayoutDisplayWindow(int w, int h) {
     ScaleToFit(fw, fh, sw, sh, ScaledWidth, ScaledHeight);
   } else {
     frmDisplay->SetDialogBorder(true);
-    const QRect outer = frmDisplay->frameGeometry(), client = frmDisplay->geometry();
+    const QRect client = frmDisplay->Client(), outer = client.marginsAdded(frmDisplay->Frame());
     const int centreX = outer.left() + outer.width() / 2, centreY = outer.top() + outer.height() / 2;
     const int width = outer.width() + w - client.width(), height = outer.height() + h - client.height();
     int left = centreX - width / 2, top = centreY - height / 2;

@@ -34,6 +34,27 @@ void TfrmDisplay::SetDialogBorder(bool dialog) {
 void TfrmDisplay::PlaceClient(const QRect& client) {
   setFixedSize(client.size());
   setGeometry(client);
+  client_ = client;
+}
+
+QRect TfrmDisplay::Client() {
+  if (isVisible()) client_ = geometry();
+  return client_.isValid() ? client_ : geometry();
+}
+
+QMargins TfrmDisplay::Frame() {
+  const QRect outer = frameGeometry(), client = geometry();
+  const QMargins now(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+                     outer.bottom() - client.bottom());
+  if (isVisible() && !now.isNull()) frame_ = now;
+  return frame_;
+}
+
+void TfrmDisplay::moveEvent(QMoveEvent* event) {
+  // Moved by the user or placed by the window manager: kept while it is shown.
+  (void)Client();
+  (void)Frame();
+  QWidget::moveEvent(event);
 }
 
 void TfrmDisplay::closeEvent(QCloseEvent* event) {

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 
 class TfrmDisplay : public QWidget {
   Q_OBJECT
@@ -16,6 +17,12 @@ class TfrmDisplay : public QWidget {
   bool HasDialogBorder() const { return dialogBorder_; }
   // The client area at `client`, of exactly that size.
   void PlaceClient(const QRect& client);
+  // Where the client area is, and the window manager's frame around it. Both
+  // are known only while the window is shown (hidden, X reports the frame's
+  // corner as the client's and no frame), so the last known stand in, or the
+  // window would come back higher by its title each time.
+  QRect Client();
+  QMargins Frame();
 
   // Closing the window, by its button or by the program: the owner switches its mode off.
   std::function<void()> FormClose;
@@ -26,7 +33,10 @@ class TfrmDisplay : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   bool dialogBorder_ = true;
+  QRect client_;
+  QMargins frame_;
 };
