@@ -5,11 +5,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include <chm_lib.h>
 
@@ -143,6 +146,34 @@ TEST_F(Dialogs, ClosingTheDisplayWindowIsF8AndClosingTheDialogIsEscape) {
   EXPECT_EQ(player.CurSegment, chosenBefore);
   player.ASegments->trigger();
   EXPECT_TRUE(segments.isVisible());
+}
+
+// The title row scrolled away with the wheel or Ctrl+End, Ctrl+Home put the
+// current cell on it, and End scrolled the grid sideways for good.
+TEST_F(Dialogs, TheTitleRowStaysAndHomeAndEndGoToTheFirstAndLastSegment) {
+  std::vector<mw::Segment> many;
+  for (int i = 0; i < 41; ++i) many.push_back(Segment("Сегмент", 10, 10));
+  Load(many);
+  player.ASegments->trigger();
+  ASSERT_TRUE(segments.isVisible());
+  TSegmentsGrid& grid = *segments.sgdSegments;
+  EXPECT_EQ(segments.Cell(1, 0), QStringLiteral("Название"));
+  EXPECT_TRUE(grid.isRowHidden(0));
+  EXPECT_EQ(grid.horizontalHeaderItem(1)->text(), QStringLiteral("Название"));
+  // Rows of the text's height: far more than ten of the 41 segments are seen.
+  EXPECT_GT(grid.viewport()->height() / grid.rowHeight(1), 15);
+  for (const auto& [key, modifiers, row] : {std::tuple{Qt::Key_End, Qt::ControlModifier, 41},
+                                             std::tuple{Qt::Key_Home, Qt::ControlModifier, 1},
+                                             std::tuple{Qt::Key_End, Qt::NoModifier, 41},
+                                             std::tuple{Qt::Key_Home, Qt::NoModifier, 1}}) {
+    QTest::keyClick(&grid, key, modifiers);
+    EXPECT_EQ(grid.currentRow(), row) << key;
+    EXPECT_EQ(grid.horizontalScrollBar()->value(), 0) << key;
+  }
+  QTest::keyClick(&grid, Qt::Key_Up);
+  EXPECT_EQ(grid.currentRow(), 1);
+  grid.setCurrentCell(20, 2);
+  EXPECT_EQ(grid.horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(Dialogs, DoubleClickEnterAndTheButtonChooseOnceAndAlike) {

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "SegmentsGrid.h"
+
 namespace {
 
 QLabel* Text(QWidget* parent, const QString& text, int left, int top) {
@@ -18,7 +20,7 @@ QLabel* Text(QWidget* parent, const QString& text, int left, int top) {
 
 }  // namespace
 
-TfrmSegments::TfrmSegments(QWidget* parent) : QDialog(parent), sgdSegments(new QTableWidget(2, 3, this)) {
+TfrmSegments::TfrmSegments(QWidget* parent) : QDialog(parent), sgdSegments(new TSegmentsGrid(2, 3, this)) {
   setWindowTitle(QStringLiteral("Управление Сегментами"));
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -50,8 +52,6 @@ TfrmSegments::TfrmSegments(QWidget* parent) : QDialog(parent), sgdSegments(new Q
   QFont tahoma(QStringLiteral("Tahoma"));
   tahoma.setPixelSize(11);
   sgdSegments->setFont(tahoma);
-  sgdSegments->horizontalHeader()->hide();
-  sgdSegments->verticalHeader()->hide();
   sgdSegments->setShowGrid(true);
   sgdSegments->setSelectionBehavior(QAbstractItemView::SelectRows);
   sgdSegments->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -61,6 +61,7 @@ TfrmSegments::TfrmSegments(QWidget* parent) : QDialog(parent), sgdSegments(new Q
   sgdSegments->setColumnWidth(0, 43);
   sgdSegments->setColumnWidth(1, 430);
   sgdSegments->setColumnWidth(2, 89);
+  sgdSegments->verticalHeader()->setDefaultSectionSize(sgdSegments->fontMetrics().height() + 4);
   connect(sgdSegments, &QTableWidget::cellDoubleClicked, this, [this] { sgdSegmentsDblClick(); });
 
   auto* bottom = new QWidget(this);
@@ -155,4 +156,5 @@ void TfrmSegments::SetCell(int column, int row, const QString& text) {
     sgdSegments->setItem(row, column, item);
   }
   item->setText(text);
+  if (row == 0) sgdSegments->SetTitle(column, text);
 }

@@ -6,9 +6,10 @@
 
 #include <functional>
 
+#include "SegmentsGrid.h"
+
 class QAction;
 class QPushButton;
-class QTableWidget;
 
 class TfrmSegments : public QDialog {
   Q_OBJECT
@@ -17,7 +18,7 @@ class TfrmSegments : public QDialog {
   explicit TfrmSegments(QWidget* parent = nullptr);
 
   // The grid of texts: row 0 is the title row, row n describes segment n.
-  QTableWidget* sgdSegments;
+  TSegmentsGrid* sgdSegments;
   QAction* ASelect;
   QAction* AHelp;
   QPushButton* btnHelp;
