@@ -327,6 +327,22 @@ TEST_F(Help, F1InTheMainWindowAndInTheDialogOpenTheirTopics) {
   EXPECT_EQ(Topic(again), QStringLiteral("/ekPlayer_v1_2.htm#Segments"));
 }
 
+// F1 in the full-screen display window opened help beneath it, unseen.
+TEST_F(Help, F1InTheDisplayWindowOpensHelpAboveIt) {
+  ASSERT_TRUE(HtmlHelpProc());
+  Load({Segment("a", 4, 5)});
+  player.ASetOwnWindow->trigger();
+  player.APlay->trigger();
+  ASSERT_TRUE(display.isVisible());
+  QApplication::setActiveWindow(&display);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&display));
+  QTest::keyClick(&display, Qt::Key_F1);
+  QTextBrowser* browser = HelpWindow();
+  ASSERT_TRUE(browser);
+  EXPECT_TRUE(browser->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(browser->window()->parentWidget(), &display);
+}
+
 TEST_F(Help, TheLibraryCalledDirectlyReusesItsWindow) {
   THtmlHelpProc proc = HtmlHelpProc();
   ASSERT_TRUE(proc);

@@ -7,6 +7,7 @@
 
 #include "HelpBinding.h"
 #include "ekAbout.h"
+#include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
 
 namespace {
@@ -104,7 +105,12 @@ void TekLensaPlayer::spDisplayMouseDown(Qt::MouseButton button) {
 
 
 
-void TekLensaPlayer::AHelpExecute() { ShowHelp(this, HelpFilePath); }
+void TekLensaPlayer::AHelpExecute() {
+  // Asked for in the display window, which stays on top, help belongs to it
+  // and so stays above it instead of opening beneath.
+  QWidget* owner = frmDisplay && frmDisplay->isActiveWindow() ? static_cast<QWidget*>(frmDisplay) : this;
+  ShowHelp(owner, HelpFilePath);
+}
 
 void TekLensaPlayer::AAboutExecute() {
   if (frmAbout) frmAbout->exec();
