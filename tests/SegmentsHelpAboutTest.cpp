@@ -123,6 +123,12 @@ TEST_F(Dialogs, MinimisedWindowsComeBackRestoredWhenShown) {
   EXPECT_FALSE(display.isMinimized());
 }
 
+TEST(DisplayWindow, CannotBeResizedEvenBeforeItsFirstLayout) {
+  const TfrmDisplay fresh;
+  EXPECT_EQ(fresh.size(), QSize(862, 613));
+  EXPECT_EQ(fresh.minimumSize(), fresh.maximumSize());
+}
+
 // Window managers take Alt+F4 themselves and close the window: closing must
 // do what F8 and Escape do.
 TEST_F(Dialogs, ClosingTheDisplayWindowIsF8AndClosingTheDialogIsEscape) {

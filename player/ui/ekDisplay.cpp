@@ -9,7 +9,8 @@
 TfrmDisplay::TfrmDisplay(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
   setWindowTitle(QStringLiteral("frmDisplay"));
   setAttribute(Qt::WA_QuitOnClose, false);
-  resize(862, 613);
+  // Its layouts place it; the user never resizes it, also before the first.
+  setFixedSize(862, 613);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, QColor(192, 192, 192));
   setPalette(colours);
