@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -52,20 +51,12 @@ void WriteResource(const std::string& path, const TResource& resource, mode_t mo
   CannotWrite(path, error);
 }
 
-// The fixed names in the private folder are the launcher's own: a folder that
-// stands there is removed (a link is replaced by the rename, not followed).
-void ClearFixedPlace(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-}
-
 void WriteResource(const std::string& folder, const char* type, const char* name, const char* file, mode_t mode,
                    bool clearPlace) {
   const std::optional<TResource> resource = FindResource(type, name);
   if (!resource) throw std::runtime_error(std::string("Resource ") + name + " not found");
-  if (clearPlace) ClearFixedPlace(folder + file);
+  // A link at the place is replaced by the rename, never followed.
+  if (clearPlace) platform::RemoveFolderAt(folder + file);
   WriteResource(folder + file, *resource, mode);
 }
 

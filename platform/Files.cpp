@@ -12,6 +12,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -220,6 +221,13 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
     return false;
   }
   return true;
+}
+
+void RemoveFolderAt(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
 }
 
 bool ForceDirectories(const std::string& path) {

@@ -62,6 +62,9 @@ bool DeleteFile(const std::string& path);
 // archive have no form here and read as clear.
 uint32_t GetFileAttributes(const std::string& path);
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
+// A folder standing at the path (not a link to one) is removed with all it
+// holds: the places of a program's fixed files are its own.
+void RemoveFolderAt(const std::string& path);
 // Creates the folder and every missing parent, each with mode 0700.
 bool ForceDirectories(const std::string& path);
 

@@ -1,6 +1,5 @@
 #include "MovieExtraction.h"
 
-#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -33,20 +32,12 @@ std::unique_ptr<platform::TFileStream> OpenPackage(const std::string& path, std:
   }
 }
 
-// The places of the fixed files are the player's own: a folder or a link that
-// stands there is removed (a link, not what it points to).
-void ClearFixedPlace(const std::string& path) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(std::filesystem::symlink_status(path, ignored)))
-    std::filesystem::remove_all(path, ignored);
-}
-
 }  // namespace
 
 TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& reader, std::string& cabinetFile) {
   FailureText.clear();
   WriteError = 0;
-  ClearFixedPlace(TempMovieFile);
+  platform::RemoveFolderAt(TempMovieFile);
   if (platform::PathExists(TempMovieFile)) {
     platform::DeleteFile(TempMovieFile);
     if (platform::PathExists(TempMovieFile)) return TExtractResult::TempMovieFileBusy;
@@ -76,7 +67,7 @@ TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& 
     }
     package->Seek(size - length - 4, platform::SeekOrigin::Begin);
     cabinetFile = TempDir + kTempCabinetName;
-    ClearFixedPlace(cabinetFile);
+    platform::RemoveFolderAt(cabinetFile);
     std::unique_ptr<platform::TFileStream> cabinet;
     try {
       cabinet = std::make_unique<platform::TFileStream>(cabinetFile, platform::TFileStream::Mode::Create, 0);
