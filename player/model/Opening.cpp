@@ -8,10 +8,6 @@
 #include <algorithm>
 #include <climits>
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
-
-#include "DroppedFile.h"
 #include "Files.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -77,17 +73,6 @@ void TekLensaPlayer::OpenDroppedFile(const std::string& path) {
   SetFileName(path);
   ResetMovie();
   OpenNamedMovie();
-}
-
-void TekLensaPlayer::dragEnterEvent(QDragEnterEvent* event) {
-  if (DroppedFile(event->mimeData())) event->acceptProposedAction();
-}
-
-void TekLensaPlayer::dropEvent(QDropEvent* event) {
-  const std::optional<std::string> file = DroppedFile(event->mimeData());
-  if (!file) return;
-  event->acceptProposedAction();
-  Guarded([this, &file] { OpenDroppedFile(*file); });
 }
 
 void TekLensaPlayer::OpenNamedMovie() {

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "CodeFolders.h"
+#include "DroppedFile.h"
 #include "DurationText.h"
 #include "CodePage.h"
 #include "Files.h"
@@ -46,7 +47,7 @@ TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) {
   CreateLoadingNotice();
   Timer.setInterval(100);
   connect(&Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(); }); });
-  setAcceptDrops(true);
+  AcceptFileDrops(*this, *this, [this](const std::string& file) { Guarded([this, &file] { OpenDroppedFile(file); }); });
   ActiveFormCreate(frameBufferSize);
 }
 
@@ -55,7 +56,6 @@ TekLensaPlayer::~TekLensaPlayer() {
   // The display window outlives the main window: it keeps nothing of it.
   if (frmDisplay) {
     frmDisplay->FormClose = nullptr;
-    frmDisplay->FileDropped = nullptr;
     delete displayView_;
   }
 }
@@ -72,7 +72,9 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(displayView_);
     display->FormClose = [this] { Guarded([this] { SetOwnWindowMode(false); }); };
-    display->FileDropped = [this](const std::string& file) { Guarded([this, &file] { OpenDroppedFile(file); }); };
+    // Dropped there, a movie opens here, for as long as this window lives.
+    AcceptFileDrops(*display, *this,
+                    [this](const std::string& file) { Guarded([this, &file] { OpenDroppedFile(file); }); });
     // It carries the popup menu, so every shortcut acts there as here; F1 included.
     for (QAction* action : ActionList) display->addAction(action);
     for (QAction* action : NavigationActions) display->addAction(action);

@@ -239,8 +239,6 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void SegmentActivated(const SegInfo& segment) override;
   void UnsupportedDepth() override;
   void closeEvent(QCloseEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
 
  private:
   void ActiveFormCreate(int64_t frameBufferSize);

@@ -1,10 +1,6 @@
 #include "ekDisplay.h"
 
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-
-#include "DroppedFile.h"
 
 TfrmDisplay::TfrmDisplay(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
   setWindowTitle(QStringLiteral("frmDisplay"));
@@ -15,7 +11,6 @@ TfrmDisplay::TfrmDisplay(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Win
   colours.setColor(QPalette::Window, QColor(192, 192, 192));
   setPalette(colours);
   setAutoFillBackground(true);
-  setAcceptDrops(true);
   SetDialogBorder(true);
 }
 
@@ -61,15 +56,4 @@ void TfrmDisplay::moveEvent(QMoveEvent* event) {
 void TfrmDisplay::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
   if (FormClose) FormClose();
-}
-
-void TfrmDisplay::dragEnterEvent(QDragEnterEvent* event) {
-  if (DroppedFile(event->mimeData())) event->acceptProposedAction();
-}
-
-void TfrmDisplay::dropEvent(QDropEvent* event) {
-  const std::optional<std::string> file = DroppedFile(event->mimeData());
-  if (!file) return;
-  event->acceptProposedAction();
-  if (FileDropped) FileDropped(*file);
 }

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <string>
 
 class TfrmDisplay : public QWidget {
   Q_OBJECT
@@ -26,13 +25,9 @@ class TfrmDisplay : public QWidget {
 
   // Closing the window, by its button or by the program: the owner switches its mode off.
   std::function<void()> FormClose;
-  // A file dropped on the window, for the owner to open.
-  std::function<void(const std::string&)> FileDropped;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
 
  private:
