@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <optional>
 #include <list>
+#include <memory>
 #include <set>
+#include <utility>
 
 #include "Files.h"
 #include "LittleEndian.h"
@@ -57,34 +57,40 @@ class TPrefixSink {
   bool capped_ = false;
 };
 
-struct TFd {
+// A regular file opened for reading without waiting: a named pipe or a device
+// with a movie's name is refused at once, the reason in `failure`. Closed
+// when it goes, unless its descriptor was handed on.
+struct TRegularFile {
   int fd = -1;
-  explicit TFd(int descriptor) : fd(descriptor) {}
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  ~TFd() {
+  int64_t size = 0;
+  std::string failure;
+
+  explicit TRegularFile(const std::string& path)
+      : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0) {
+      failure = path + " can't be opened: " + std::strerror(errno);
+      Close();
+    } else if (!S_ISREG(status.st_mode)) {
+      failure = path + " is not a regular file";
+      Close();
+    } else {
+      size = status.st_size;
+    }
+  }
+  TRegularFile(const TRegularFile&) = delete;
+  TRegularFile& operator=(const TRegularFile&) = delete;
+  ~TRegularFile() { Close(); }
+
+  bool IsOpen() const { return fd >= 0; }
+  int Release() { return std::exchange(fd, -1); }
+
+ private:
+  void Close() {
     if (fd >= 0) ::close(fd);
+    fd = -1;
   }
 };
-
-// A regular file opened for reading without waiting: a named pipe or a device
-// with a movie's name is refused at once. Its size in `size`.
-std::optional<int> OpenRegularFile(const std::string& path, int64_t& size, std::string& failure) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  struct stat status {};
-  if (fd < 0 || ::fstat(fd, &status) != 0) {
-    failure = path + " can't be opened: " + std::strerror(errno);
-    if (fd >= 0) ::close(fd);
-    return std::nullopt;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    ::close(fd);
-    failure = path + " is not a regular file";
-    return std::nullopt;
-  }
-  size = status.st_size;
-  return fd;
-}
 
 TPrefixReading Outcome(TPrefixSink& sink, const std::string& failure) {
   if (sink.Done()) return {true, {}};
@@ -94,12 +100,9 @@ TPrefixReading Outcome(TPrefixSink& sink, const std::string& failure) {
 }
 
 TPrefixReading ReadBareFile(const std::string& path, TPrefixSink& sink) {
-  int64_t size = 0;
-  std::string failure;
-  const std::optional<int> opened = OpenRegularFile(path, size, failure);
-  if (!opened) return {false, failure};
-  const TFd file(*opened);
-  sink.Expect(size);
+  const TRegularFile file(path);
+  if (!file.IsOpen()) return {false, file.failure};
+  sink.Expect(file.size);
   std::vector<uint8_t> chunk(1 << 20);
   while (true) {
     const ssize_t got = ::read(file.fd, chunk.data(), chunk.size());
@@ -143,11 +146,10 @@ mspack_file* Open(mspack_system* self, const char* name, int mode) {
   if (system->firstName == name)
     return reinterpret_cast<mspack_file*>(
         new TCabinetFile{system, false, system->firstFd, false, system->firstStart, system->firstLength});
-  int64_t size = 0;
-  std::string ignored;
-  const std::optional<int> fd = OpenRegularFile(name, size, ignored);
-  if (!fd) return nullptr;
-  return reinterpret_cast<mspack_file*>(new TCabinetFile{system, false, *fd, true, 0, size});
+  TRegularFile file(name);
+  if (!file.IsOpen()) return nullptr;
+  const int64_t size = file.size;
+  return reinterpret_cast<mspack_file*>(new TCabinetFile{system, false, file.Release(), true, 0, size});
 }
 
 void Close(mspack_file* handle) {
@@ -221,11 +223,9 @@ std::string CabinetError(int code) {
 }
 
 TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
-  int64_t size = 0;
-  std::string failure;
-  const std::optional<int> opened = OpenRegularFile(path, size, failure);
-  if (!opened) return {false, failure};
-  const TFd file(*opened);
+  const TRegularFile file(path);
+  if (!file.IsOpen()) return {false, file.failure};
+  const int64_t size = file.size;
   TCabinetSystem system;
   system.base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
   system.firstName = path;
