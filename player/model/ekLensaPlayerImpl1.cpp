@@ -95,8 +95,8 @@ void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
   // What a player that was killed left behind.
   RemoveExtractedFiles(TempDir);
   // Beside the program, or where an installed player keeps its libraries.
-  HelpFilePath = platform::TrustedFile("ekPlayer.chm", platform::CodeFolders(platform::TCodeOrigin::Installed))
-                     .value_or(platform::CodeFolders(platform::TCodeOrigin::Installed).back() + "ekPlayer.chm");
+  const std::vector<std::string> helpFolders = platform::CodeFolders(platform::TCodeOrigin::Installed);
+  HelpFilePath = platform::TrustedFile("ekPlayer.chm", helpFolders).value_or(helpFolders.back() + "ekPlayer.chm");
   SegmentList.clear();
   LastResult = AllocFrameBuffer(frameBufferSize);
   if (LastResult != result::AllRight) {
