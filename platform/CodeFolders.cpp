@@ -23,28 +23,6 @@ std::optional<std::string> RealPath(const std::string& path) {
   return std::string(real.get());
 }
 
-bool SameFolder(const std::string& a, const std::optional<std::string>& b) {
-  const std::optional<std::string> realA = RealPath(a);
-  return b && realA && *realA == *b;
-}
-
-// Where the launcher puts the player: any of the places the private
-// temporary folder may be (told by name, without making the folder, which a
-// converter run must not).
-bool IsPrivateTemporaryFolder(const std::string& folder) {
-  const std::optional<std::string> real = RealPath(folder);
-  if (!real) return false;
-  const std::string parent = ExtractFilePath(*real), name = ExtractFileName(*real);
-  const char* tmp = std::getenv("TMPDIR");
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  const std::string own = "ekPlayer-" + std::to_string(::getuid());
-  const bool temporaryParent = SameFolder(parent, RealPath(tmp && *tmp ? tmp : "/tmp")) ||
-                               SameFolder(parent, RealPath("/tmp"));
-  // ekPlayer-UID, or a fresh ekPlayer-UID-XXXXXX when that one can't be used.
-  if (temporaryParent && name.rfind(own, 0) == 0) return true;
-  return runtime && *runtime && name == "ekPlayer" && SameFolder(parent, RealPath(runtime));
-}
-
 }  // namespace
 
 bool OnlyUserAndRootCanWrite(const std::string& folder) {
@@ -67,6 +45,7 @@ bool OnlyUserAndRootCanWrite(const std::string& folder) {
 std::vector<std::string> CodeFolders(TCodeOrigin origin) {
   std::vector<std::string> folders;
   const std::string own = ProgramFolder();
+  // Where the launcher puts the player; asked without making the folder, which a converter run must not.
   const bool privateTemporary = IsPrivateTemporaryFolder(own);
   if (!privateTemporary || origin == TCodeOrigin::WrittenByLauncher) folders.push_back(own);
   // A folder computed from the private temporary folder would lie in a folder anyone can write.

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -279,15 +280,48 @@ std::optional<std::string> PrivateFolderProblem(const std::string& folder) {
   return std::nullopt;
 }
 
-}  // namespace
+// Where the private folder may be: the fixed names first, then the parents
+// of a fresh folder "ekPlayer-UID-XXXXXX".
+struct TPrivatePlaces {
+  std::vector<std::string> fixed;
+  std::vector<std::string> freshParents;
+  std::string freshPrefix;
+};
 
-std::string GetTempPath() {
+TPrivatePlaces PrivatePlaces() {
   const char* base = std::getenv("TMPDIR");
   const std::string tmp = WithoutTrailingSlashes((base && *base) ? base : "/tmp");
-  const std::string uid = std::to_string(::getuid());
-  std::vector<std::string> candidates{tmp + "/ekPlayer-" + uid};
+  const std::string own = "ekPlayer-" + std::to_string(::getuid());
+  TPrivatePlaces places{{tmp + "/" + own}, {tmp, "/tmp"}, own + "-"};
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-    candidates.push_back(WithoutTrailingSlashes(runtime) + "/ekPlayer");
+    places.fixed.push_back(WithoutTrailingSlashes(runtime) + "/ekPlayer");
+  return places;
+}
+
+std::optional<std::string> RealPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), std::free);
+  if (!real) return std::nullopt;
+  return std::string(real.get());
+}
+
+}  // namespace
+
+bool IsPrivateTemporaryFolder(const std::string& folder) {
+  const std::optional<std::string> real = RealPath(folder);
+  if (!real) return false;
+  const TPrivatePlaces places = PrivatePlaces();
+  for (const std::string& fixed : places.fixed)
+    if (RealPath(fixed) == real) return true;
+  if (ExtractFileName(*real).rfind(places.freshPrefix, 0) != 0) return false;
+  const std::optional<std::string> parent = RealPath(ExtractFilePath(*real));
+  for (const std::string& freshParent : places.freshParents)
+    if (parent && RealPath(freshParent) == parent) return true;
+  return false;
+}
+
+std::string GetTempPath() {
+  const TPrivatePlaces places = PrivatePlaces();
+  std::vector<std::string> candidates = places.fixed;
   // The fixed names can be taken by anyone beforehand: a fresh folder of a
   // random name, kept for the rest of the run, is the last resort.
   static std::string fresh;
@@ -298,8 +332,8 @@ std::string GetTempPath() {
     if (!problem) return folder + "/";
     problems += "\n" + folder + " " + *problem;
   }
-  for (const std::string& parent : {tmp, std::string("/tmp")}) {
-    std::string folder = parent + "/ekPlayer-" + uid + "-XXXXXX";
+  for (const std::string& parent : places.freshParents) {
+    std::string folder = parent + "/" + places.freshPrefix + "XXXXXX";
     if (::mkdtemp(folder.data()) && !PrivateFolderProblem(folder)) {
       fresh = folder;
       return folder + "/";

@@ -75,6 +75,10 @@ bool ForceDirectories(const std::string& path);
 // platform::Exception only when none of them can be had.
 std::string GetTempPath();
 
+// Whether the folder is one GetTempPath gives or would give, told by its name
+// and place without making it.
+bool IsPrivateTemporaryFolder(const std::string& folder);
+
 // Folder of the running program, with its trailing separator.
 std::string ProgramFolder();
 
