@@ -3,9 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
-#include <memory>
 
 #include "Files.h"
 
@@ -15,13 +13,6 @@ namespace {
 bool OwnedByUserOrRoot(const struct stat& st) { return st.st_uid == 0 || st.st_uid == ::getuid(); }
 
 bool OthersCanWrite(const struct stat& st) { return st.st_mode & (S_IWGRP | S_IWOTH); }
-
-// The path with every link resolved; none when any part of it is missing.
-std::optional<std::string> RealPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), std::free);
-  if (!real) return std::nullopt;
-  return std::string(real.get());
-}
 
 }  // namespace
 

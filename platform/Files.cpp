@@ -298,13 +298,13 @@ TPrivatePlaces PrivatePlaces() {
   return places;
 }
 
+}  // namespace
+
 std::optional<std::string> RealPath(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), std::free);
   if (!real) return std::nullopt;
   return std::string(real.get());
 }
-
-}  // namespace
 
 bool IsPrivateTemporaryFolder(const std::string& folder) {
   const std::optional<std::string> real = RealPath(folder);

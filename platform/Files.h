@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -74,6 +75,9 @@ bool ForceDirectories(const std::string& path);
 // $XDG_RUNTIME_DIR/ekPlayer/, then a fresh folder of a random name. Throws
 // platform::Exception only when none of them can be had.
 std::string GetTempPath();
+
+// The path with every link resolved; none when any part of it is missing.
+std::optional<std::string> RealPath(const std::string& path);
 
 // Whether the folder is one GetTempPath gives or would give, told by its name
 // and place without making it.
