@@ -14,6 +14,7 @@
 #include "MovieExtraction.h"
 #include "MovieReader.h"
 #include "OpenDialog.h"
+#include "PaintBeforeLongJob.h"
 #include "PictureView.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
@@ -49,8 +50,9 @@ void TekLensaPlayer::ShowLoadingNotice(bool visible) {
     lblLoading_Shadow->raise();
     lblLoading->show();
     lblLoading->raise();
-    lblLoading_Shadow->repaint();
-    lblLoading->repaint();
+    // The main window too: the open dialog that just closed may still cover it.
+    PaintBeforeLongJob(*this);
+    if (parent->window() != this) PaintBeforeLongJob(*parent->window());
   } else {
     lblLoading->hide();
     lblLoading_Shadow->hide();
