@@ -86,8 +86,13 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent), OpenLink(platform::Shel
 }
 
 void TfrmAbout::showEvent(QShowEvent* event) {
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
+  // The client area is centred, not the frame: the frame is known only from
+  // the second showing on, and moving by it would shift the box by its title.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect client(QPoint(), size());
+    client.moveCenter(screen->geometry().center());
+    setGeometry(client);
+  }
   QDialog::showEvent(event);
 }
 
