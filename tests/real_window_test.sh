@@ -14,11 +14,19 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/tools/moviewriter/ekmoviewrite" --still 640 480 150 "$work/MyFilm.~ekflm" "$work/still.ppm"
 (cd "$work" && gcab -c -z still.ekcab MyFilm.~ekflm >/dev/null)
+# A smaller movie to drop on the window, and a damaged one: its movie file ends
+# in the middle of the frames.
+mkdir "$work/small" "$work/damaged"
+"$build/tools/moviewriter/ekmoviewrite" --still 320 240 50 "$work/small/MyFilm.~ekflm" "$work/small.ppm"
+(cd "$work/small" && gcab -c -z ../small.ekcab MyFilm.~ekflm >/dev/null)
+head -c "$(($(stat -c %s "$work/MyFilm.~ekflm") / 2))" "$work/MyFilm.~ekflm" >"$work/damaged/MyFilm.~ekflm"
+(cd "$work/damaged" && gcab -c -z ../damaged.ekcab MyFilm.~ekflm >/dev/null)
+export XDG_CONFIG_HOME="$work/config"
 export EK_PLAYER="$build/player/ekPlayer" EK_BUILD="$build" EK_WORK="$work" EK_HERE="$here" EK_SHOTS="$shots"
 export TMPDIR="$work"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
-fail() { echo "FAILED: $*"; exit 1; }
+fail() { echo "FAILED: $*" >&2; exit 1; }
 shot() {  # screenshot of the root window as PPM, kept as PNG when asked
   import -window root "$EK_WORK/screen.png"
   convert "$EK_WORK/screen.png" "$EK_WORK/screen.ppm"
@@ -96,6 +104,117 @@ read -r sx sy < <(python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_
   fail "after a click on the bar and the seeking keys the picture is gone"
 [ "$sx" = "$x" ] && [ "$sy" = "$y" ] || fail "after seeking the picture is at $sx, $sy, not $x, $y"
 echo "the bar and the seeking keys leave the picture at $sx, $sy"
+
+# Space plays and pauses as F9 and F10 do: the bar moves while the movie
+# plays and stands while it pauses.
+MW=$(sed -n "s/.*Width: *//p" <<<"$info")
+bar_moves() {
+  import -window root -crop "172x20+$((MX + 184))+$((MY + MH - 22))" "$EK_WORK/bar1.ppm"
+  sleep 1.5
+  import -window root -crop "172x20+$((MX + 184))+$((MY + MH - 22))" "$EK_WORK/bar2.ppm"
+  [ "$(compare -metric AE "$EK_WORK/bar1.ppm" "$EK_WORK/bar2.ppm" null: 2>&1 || true)" != 0 ]
+}
+xdotool windowactivate --sync "$main" key space
+bar_moves || fail "Space on a pause did not play on"
+xdotool windowactivate --sync "$main" key space
+sleep 0.3
+bar_moves && fail "Space while playing did not pause"
+echo "Space plays and pauses"
+
+# A movie dragged from another program and dropped on the window opens as
+# Ctrl+O would open it (the X drag-and-drop protocol, end to end); F9 plays it.
+"$EK_BUILD/tests/drag_source" "$EK_WORK/small.ekcab" >"$EK_WORK/drag.log" 2>&1 &
+source=$!
+source_window=$(timeout 20 xdotool search --sync --onlyvisible --name "^drag source$" | head -n 1) || fail "no drag source window"
+sleep 0.5
+info=$(xwininfo -id "$source_window")
+SX=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
+SY=$(sed -n "s/.*Absolute upper-left Y: *//p" <<<"$info")
+TX=$((MX + MW / 2)) TY=$((MY + 150))
+xdotool mousemove --sync $((SX + 60)) $((SY + 40)) mousedown 1
+for step in 1 2 3 4 5 6 7 8 9 10; do
+  xdotool mousemove --sync $((SX + 60 + (TX - SX - 60) * step / 10)) $((SY + 40 + (TY - SY - 40) * step / 10))
+  sleep 0.1
+done
+xdotool mouseup 1
+sleep 1
+grep -q dropped "$EK_WORK/drag.log" || fail "the player did not take the dropped file: $(cat "$EK_WORK/drag.log")"
+kill "$source"
+xdotool windowactivate --sync "$main" key F9
+sleep 1.5
+shot dropped
+python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/small.ppm" >/dev/null ||
+  fail "the dropped movie does not play"
+echo "a dropped movie opens and plays"
+
+# The open dialog (open only when the movie is stopped), then a damaged movie
+# after the good one: the error box, and after it nothing plays (no picture,
+# the bar stands).
+open_in_dialog() {
+  xdotool windowactivate --sync "$main" key F11 ctrl+o
+  sleep 1.5
+  [ -n "$EK_SHOTS" ] && shot "open-dialog-$(basename "$1")"
+  xdotool type --delay 5 "$1"
+  xdotool key Return
+}
+open_in_dialog "$EK_WORK/damaged.ekcab"
+sleep 1.5
+shot damaged
+xdotool key Return
+sleep 0.5
+xdotool windowactivate --sync "$main" key F9
+bar_moves && fail "a refused damaged movie plays"
+shot after-damaged
+python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/small.ppm" >/dev/null &&
+  fail "the movie before the damaged one is still shown"
+echo "after a damaged movie nothing plays"
+
+# Opening a movie with the display window on: while it loads (kept waiting here
+# by another program holding the private folder) the display window is up and
+# shows the notice at its top left: dark letters on the light empty window.
+xdotool windowactivate --sync "$main" key F8
+private="$TMPDIR/ekPlayer-$(id -u)"
+flock "$private" sleep 5 &
+holder=$!
+sleep 0.3
+open_in_dialog "$EK_WORK/still.ekcab"
+sleep 2.5
+shot loading
+display=$(xdotool search --onlyvisible --name "frmDisplay|ekcab:" | head -n 1 || true)
+[ -n "$display" ] || fail "the display window is not up while the movie loads"
+info=$(xwininfo -id "$display")
+X=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
+Y=$(sed -n "s/.*Absolute upper-left Y: *//p" <<<"$info")
+crop=("$EK_WORK/screen.ppm" -crop "160x30+$X+$Y" -colorspace gray)
+letters=$(convert "${crop[@]}" -threshold 20% -negate -format "%[fx:round(mean*w*h)]" info:)
+light=$(convert "${crop[@]}" -threshold 60% -format "%[fx:round(mean*w*h)]" info:)
+[ "$letters" -ge 100 ] && [ "$light" -ge 2000 ] ||
+  fail "no loading notice in the display window ($letters dark and $light light pixels)"
+# Beside the display window the main window shows its empty picture area, not
+# what the closed dialog left there.
+colours=$(convert "$EK_WORK/screen.ppm" -crop "140x200+$((MX + MW / 2 + 160))+$((MY + MH / 2 - 100))" -format %k info:)
+[ "$colours" = 1 ] || fail "the closed open dialog is still painted over the main window ($colours colours)"
+wait "$holder"
+echo "the display window shows the loading notice, the main window is repainted"
+
+# The About box, from the help menu, comes up at the same place each time.
+about_place() {
+  xdotool windowactivate --sync "$main"
+  xdotool mousemove --window "$main" 186 8 click 1
+  sleep 0.5
+  xdotool key Down Down Return
+  about=$(timeout 20 xdotool search --sync --onlyvisible --name "^О программе$" | head -n 1) || fail "no About box"
+  sleep 0.5
+  xwininfo -id "$about" | sed -n "s/.*Absolute upper-left [XY]: *//p" | tr "\n" " "
+  xdotool key Escape
+  sleep 0.5
+}
+first=$(about_place)
+for round in 2 3; do
+  again=$(about_place)
+  [ "$again" = "$first" ] || fail "the About box came up at $again the $round. time, at $first the first"
+done
+echo "the About box comes up at $first each time"
 
 # Alt+F4 in the main window ends the program.
 xdotool windowactivate --sync "$main" key alt+F4
