@@ -511,12 +511,28 @@ TEST_F(Opening, ErrorOfTheFirstPlayAtStartEndsTheProgram) {
 
 TEST_F(Opening, ProgramEndWithTheSeparateWindowOnTouchesNoFreedWindow) {
   const std::string cab = MovieCabinet(folder_, "m.ekcab", MovieBytes(movie_));
-  // Once the loop runs: the separate-window mode on, then the end of the program.
-  QTimer::singleShot(0, [] {
+  // Once the loop runs: the separate-window mode on, then the end of the
+  // program. A timer, as the opening lets no timer fire while it paints.
+  QTimer::singleShot(1, [] {
     for (QWidget* widget : QApplication::topLevelWidgets())
       if (auto* main = qobject_cast<TekLensaPlayer*>(widget)) main->OwnWindowMode = true;
     QApplication::quit();
   });
+  EXPECT_EQ(RunPlayer(*qApp, {cab}), 0);
+}
+
+TEST_F(Opening, MainWindowClosedWhileTheMovieLoadsEndsTheProgram) {
+  const std::string cab = MovieCabinet(folder_, "m.ekcab", MovieBytes(movie_));
+  // Delivered while the opening paints its windows, before the event loop.
+  QTimer::singleShot(0, [] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* main = qobject_cast<TekLensaPlayer*>(widget)) main->close();
+  });
+  // Left running, the program would wait for ever with no window: ended here with 2.
+  QTimer hang;
+  hang.setSingleShot(true);
+  QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+  hang.start(3000);
   EXPECT_EQ(RunPlayer(*qApp, {cab}), 0);
 }
 

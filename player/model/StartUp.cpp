@@ -60,5 +60,8 @@ int RunPlayer(QApplication& application, const std::vector<std::string>& argumen
 
   player->showMaximized();
   if (const auto status = OpenMovieAtStart(*player, arguments)) return *status;
+  // Closed while the movie loaded (the window is painted before it reads):
+  // the request to end came before the loop that would have seen it.
+  if (!player->isVisible()) return 0;
   return application.exec();
 }

@@ -10,8 +10,9 @@
 #include <QWindow>
 
 inline void PaintBeforeLongJob(QWidget& window) {
-  // Input waits for the job: a key now would act on a half-loaded player.
-  constexpr auto kOnlyWindowEvents = QEventLoop::ExcludeUserInputEvents;
+  // Input and timers wait for the job: a key or a tick now would act on a
+  // half-loaded player.
+  constexpr auto kOnlyWindowEvents = QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers;
   QElapsedTimer waited;
   waited.start();
   const QWindow* handle = window.windowHandle();
