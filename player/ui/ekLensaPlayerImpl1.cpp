@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "CabSTComps.h"
 #include "CodeFolders.h"
 #include "DroppedFile.h"
 #include "DurationText.h"
@@ -23,7 +24,7 @@
 // The pictures of the actions live in a static library: their registration is asked for by name.
 static void InitActionImages() { Q_INIT_RESOURCE(images); }
 
-TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) {
+TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) : STCabReader(std::make_unique<TSTCabReader>()) {
   InitActionImages();
   setWindowTitle(QStringLiteral("ekPlayer v1.4"));
   setMinimumSize(500, 300);

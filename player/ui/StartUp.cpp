@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CommandLine.h"
+#include "Exception.h"
 #include "Files.h"
 #include "MessageBox.h"
 #include "Streams.h"

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "CabSTComps.h"
 #include "Files.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -128,7 +129,7 @@ bool TekLensaPlayer::ExtractMovieFile(const std::string& path, const std::functi
   TMovieExtraction extraction(TempDir, TempMovieFile);
   extraction.PackageRetry = PackageRetry;
   extraction.TempFolderWait = TempFolderWait;
-  switch (extraction.ExtractAndRead(path, STCabReader, CabinetFile, read)) {
+  switch (extraction.ExtractAndRead(path, *STCabReader, CabinetFile, read)) {
     case TExtractResult::Extracted: return true;
     case TExtractResult::TempMovieFileBusy: {
       const std::string text = lbMessages[1];

@@ -15,10 +15,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "CabSTComps.h"
 #include "DirtyTiles.h"
 #include "MoviePlayback.h"
 
@@ -31,6 +31,7 @@ class QProgressBar;
 class QToolButton;
 class QWidget;
 class TPictureView;
+class TSTCabReader;
 class TfrmAbout;
 class TfrmDisplay;
 class TfrmSegments;
@@ -90,7 +91,7 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   std::chrono::milliseconds PackageRetry{15000};
   // How long another player may keep the temporary folder busy.
   std::chrono::milliseconds TempFolderWait{15000};
-  TSTCabReader STCabReader;
+  std::unique_ptr<TSTCabReader> STCabReader;
 
   // Transport.
   void SetPlayState(uint8_t state);
