@@ -358,6 +358,23 @@ TEST_F(Converter, ThumbnailIsTheFirstPictureWithContentScaledDownAndNoFileForADa
   EXPECT_EQ(Convert("thumbnail a.ekcab out.png --size 0").status, 2);
 }
 
+// A thumbnail stands for a movie the player plays: a file is a packaged
+// movie by its name, for the thumbnailer as for the player and the converter.
+TEST_F(Converter, ThumbnailTellsPackagedMoviesAsThePlayerDoes) {
+  Wrappings();
+  fs::copy_file(folder_ + "DEMO.EXE", folder_ + "renamed.ekcab");
+  fs::copy_file(folder_ + "movie.ekcab", folder_ + "cabinet.exe");
+  for (const char* file : {"renamed.ekcab", "cabinet.exe"}) {
+    const std::string path = folder_ + file;
+    EXPECT_EQ(Convert("info '" + path + "'").status, 1) << file;
+    const ConvertRun run = Convert("thumbnail '" + path + "' '" + folder_ + "no.png'");
+    EXPECT_EQ(run.status, 1) << file;
+    EXPECT_FALSE(fs::exists(folder_ + "no.png")) << file;
+  }
+  const ConvertRun packaged = Convert("thumbnail '" + folder_ + "DEMO.EXE' '" + folder_ + "yes.png'");
+  EXPECT_EQ(packaged.status, 0) << packaged.err;
+}
+
 // File managers run the thumbnailer on whatever was downloaded: it must end
 // soon on anything, read no more than the cap and leave nothing on disk.
 TEST_F(Converter, ThumbnailOfHostileFilesEndsAtOnceAndLeavesNothing) {
@@ -386,7 +403,7 @@ TEST_F(Converter, ThumbnailOfHostileFilesEndsAtOnceAndLeavesNothing) {
       {"waits.~ekflm", "is not a regular file"},
       {"endless.~ekflm", "is not a regular file"},
       {"endless.ekcab", "is not a regular file"},
-      {"program.exe", "not a cabinet or packaged movie"},
+      {"program.exe", "not a packaged movie: the trailer gives a cabinet of"},
       {"bomb.ekcab", "the movie's first picture lies beyond its first 67108864 bytes"}};
   for (const auto& [file, reason] : cases) {
     const auto start = std::chrono::steady_clock::now();

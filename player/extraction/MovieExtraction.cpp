@@ -6,17 +6,13 @@
 #include "CabSTComps.h"
 #include "Files.h"
 #include "FolderLock.h"
-#include "LittleEndian.h"
+#include "MovieFiles.h"
+#include "PackagedMovie.h"
 #include "Streams.h"
 #include "Win32Error.h"
 
-bool IsPackagedMovie(const std::string& path) {
-  return platform::LowerFileExt(path) == ".exe";
-}
-
 namespace {
 
-constexpr const char* kMovieFileName = "MyFilm.~ekflm";
 constexpr const char* kTempCabinetName = "temp.ekcab";
 
 // Open with no sharing, tried again without pause until the time is up.
@@ -51,21 +47,15 @@ TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& 
       return TExtractResult::UnsupportedFormat;
     }
     const int64_t size = package->Size();
-    if (size < 4) {
-      FailureText = "the file of " + std::to_string(size) + " bytes is too short for a packaged movie";
-      return TExtractResult::UnsupportedFormat;
+    uint8_t trailer[kPackagedTrailerBytes] = {};
+    if (size >= kPackagedTrailerBytes) {
+      package->Seek(-kPackagedTrailerBytes, platform::SeekOrigin::End);
+      package->ReadBuffer(trailer, kPackagedTrailerBytes);
     }
-    uint8_t trailer[4];
-    package->Seek(-4, platform::SeekOrigin::End);
-    package->ReadBuffer(trailer, 4);
-    const int32_t length = platform::Int32LE(trailer);
-    // A cabinet that would start before the file or run into the trailer is no packaged movie.
-    if (length < 0 || length > size - 4) {
-      FailureText = "the trailer gives a cabinet of " + std::to_string(length) + " bytes in a file of " +
-                    std::to_string(size) + " bytes";
-      return TExtractResult::UnsupportedFormat;
-    }
-    package->Seek(size - length - 4, platform::SeekOrigin::Begin);
+    const std::optional<TAppendedCabinet> appended = AppendedCabinet(trailer, size, FailureText);
+    if (!appended) return TExtractResult::UnsupportedFormat;
+    const int64_t length = appended->length;
+    package->Seek(appended->start, platform::SeekOrigin::Begin);
     cabinetFile = TempDir + kTempCabinetName;
     platform::RemoveFolderAt(cabinetFile);
     std::unique_ptr<platform::TFileStream> cabinet;

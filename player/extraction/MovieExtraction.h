@@ -54,6 +54,3 @@ struct TMovieExtraction {
 // no movie stays after the player ends, nor one that an ended or killed
 // player left; nothing when another player holds the folder now.
 void RemoveExtractedFiles(const std::string& tempDir);
-
-// A packaged movie is recognised by the extension ".exe", in any case.
-bool IsPackagedMovie(const std::string& path);

@@ -13,6 +13,7 @@
 #include "MessageBox.h"
 #include "Messages.h"
 #include "MovieExtraction.h"
+#include "MovieFiles.h"
 #include "MovieReader.h"
 #include "OpenDialog.h"
 #include "PaintBeforeLongJob.h"
@@ -124,7 +125,7 @@ bool TekLensaPlayer::ExtractMovieFile(const std::string& path, const std::functi
   // since the start: made again, and checked, as at the start.
   if (!platform::PathExists(TempDir)) {
     TempDir = platform::GetTempPath();
-    TempMovieFile = TempDir + "MyFilm.~ekflm";
+    TempMovieFile = TempDir + kMovieFileName;
   }
   TMovieExtraction extraction(TempDir, TempMovieFile);
   extraction.PackageRetry = PackageRetry;

@@ -13,6 +13,7 @@
 #include "Jpeg.h"
 #include "MessageBox.h"
 #include "MovieExtraction.h"
+#include "MovieFiles.h"
 #include "MovieReader.h"
 #include "PictureView.h"
 #include "Screen.h"
@@ -92,7 +93,7 @@ void TekLensaPlayer::AttachWindows(TfrmSegments* segments, TfrmAbout* about, Tfr
 
 void TekLensaPlayer::ActiveFormCreate(int64_t frameBufferSize) {
   TempDir = platform::GetTempPath();
-  TempMovieFile = TempDir + "MyFilm.~ekflm";
+  TempMovieFile = TempDir + kMovieFileName;
   // What a player that was killed left behind.
   RemoveExtractedFiles(TempDir);
   // Beside the program, or where an installed player keeps its libraries.

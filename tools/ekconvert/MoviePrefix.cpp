@@ -15,7 +15,8 @@
 #include <utility>
 
 #include "Files.h"
-#include "LittleEndian.h"
+#include "MovieFiles.h"
+#include "PackagedMovie.h"
 
 namespace {
 
@@ -232,16 +233,17 @@ TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
   system.firstFd = file.fd;
   system.firstLength = size;
   system.sink = &sink;
-  char signature[4] = {};
-  if (::pread(file.fd, signature, 4, 0) != 4) return {false, "the file is too short for a movie"};
-  if (std::memcmp(signature, "MSCF", 4) != 0) {
-    // A packaged movie: the cabinet lies before the 4-byte length at the end.
-    uint8_t trailer[4];
-    if (size < 4 || ::pread(file.fd, trailer, 4, size - 4) != 4) return {false, "the file is too short for a movie"};
-    const int64_t length = platform::Int32LE(trailer);
-    if (length < 0 || length > size - 4) return {false, "not a cabinet or packaged movie"};
-    system.firstStart = size - 4 - length;
-    system.firstLength = length;
+  // Told apart as the player tells them, so that a thumbnail stands only for
+  // a movie the player plays.
+  if (IsPackagedMovie(path)) {
+    uint8_t trailer[kPackagedTrailerBytes] = {};
+    if (size >= kPackagedTrailerBytes && ::pread(file.fd, trailer, sizeof trailer, size - kPackagedTrailerBytes) != sizeof trailer)
+      return {false, "the file can't be read"};
+    std::string failure;
+    const std::optional<TAppendedCabinet> appended = AppendedCabinet(trailer, size, failure);
+    if (!appended) return {false, "not a packaged movie: " + failure};
+    system.firstStart = appended->start;
+    system.firstLength = appended->length;
   }
   TDecompressor cabd(mspack_create_cab_decompressor(&system.base), mspack_destroy_cab_decompressor);
   if (!cabd) return {false, "no memory to decompress the cabinet"};
@@ -250,13 +252,13 @@ TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
   AppendSet(*cabd, cabinet, system, platform::ExtractFilePath(path));
   const mscabd_file* movie = nullptr;
   for (const mscabd_file* f = cabinet->files; f; f = f->next)
-    if (::strcasecmp(f->filename, "MyFilm.~ekflm") == 0) movie = f;
+    if (::strcasecmp(f->filename, kMovieFileName) == 0) movie = f;
   if (movie) sink.Expect(movie->length);
   const int extracted =
       movie ? cabd->extract(cabd.get(), const_cast<mscabd_file*>(movie), "movie") : MSPACK_ERR_ARGS;
   // Closing the first cabinet closes those appended to it.
   cabd->close(cabd.get(), cabinet);
-  if (!movie) return {false, "the cabinet holds no MyFilm.~ekflm"};
+  if (!movie) return {false, std::string("the cabinet holds no ") + kMovieFileName};
   if (extracted == MSPACK_ERR_OK) sink.Finish();
   return Outcome(sink, CabinetError(extracted));
 }
@@ -266,6 +268,6 @@ TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
 TPrefixReading ReadMoviePrefix(const std::string& path, int64_t cap,
                                const std::function<bool(const std::vector<uint8_t>& bytes, bool complete)>& enough) {
   TPrefixSink sink(enough, cap);
-  if (platform::LowerFileExt(path) == ".~ekflm") return ReadBareFile(path, sink);
+  if (IsBareMovie(path)) return ReadBareFile(path, sink);
   return ReadFromCabinet(path, sink);
 }

@@ -9,13 +9,11 @@
 #include "CabSTComps.h"
 #include "Files.h"
 #include "MovieExtraction.h"
+#include "MovieFiles.h"
 #include "MovieReader.h"
+#include "PackagedMovie.h"
 
 namespace {
-
-bool IsBareMovie(const std::string& path) {
-  return platform::LowerFileExt(path) == ".~ekflm";
-}
 
 std::string ExtractionFailure(const std::string& path, TExtractResult result, const std::string& detail) {
   std::string text;
@@ -57,14 +55,14 @@ TMovieSource::TMovieSource(const std::string& path) {
   std::optional<TPrivateFolder> folder;
   if (!IsBareMovie(path)) {
     folder.emplace();
-    TMovieExtraction extraction(folder->path, folder->path + "MyFilm.~ekflm");
+    TMovieExtraction extraction(folder->path, folder->path + kMovieFileName);
     TSTCabReader reader;
     std::string cabinet;
     const TExtractResult result = extraction.Extract(path, reader, cabinet);
     if (result != TExtractResult::Extracted)
       throw platform::Exception(ExtractionFailure(path, result, extraction.FailureText));
     movieFile = extraction.TempMovieFile;
-    if (!platform::FileExists(movieFile)) throw platform::Exception("the cabinet holds no MyFilm.~ekflm");
+    if (!platform::FileExists(movieFile)) throw platform::Exception(std::string("the cabinet holds no ") + kMovieFileName);
   }
   if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
     throw platform::Exception("no memory for the frame buffer");

@@ -3,6 +3,7 @@
 //   ekpack [LAUNCHER] CABINET OUTPUT
 #include <sys/stat.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "CodeFolders.h"
+#include "PackagedMovie.h"
 
 namespace {
 
@@ -56,17 +58,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ekpack: cannot read %s\n", launcher.empty() ? launcherPath.c_str() : cabinetPath);
     return 1;
   }
-  if (cabinet.size() > INT32_MAX) {
+  const std::optional<std::array<uint8_t, 4>> trailer = PackagedTrailer(static_cast<int64_t>(cabinet.size()));
+  if (!trailer) {
     std::fprintf(stderr, "ekpack: a cabinet of %zu bytes does not fit the four-byte length\n", cabinet.size());
     return 1;
   }
-  const uint32_t length = static_cast<uint32_t>(cabinet.size());
-  const char trailer[4] = {static_cast<char>(length), static_cast<char>(length >> 8), static_cast<char>(length >> 16),
-                           static_cast<char>(length >> 24)};
+  if (!IsPackagedMovie(outputPath))
+    std::fprintf(stderr, "ekpack: warning: %s does not end in .exe, and the player takes only such a file for a packaged movie\n",
+                 outputPath);
   std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
   out.write(launcher.data(), static_cast<std::streamsize>(launcher.size()));
   out.write(cabinet.data(), static_cast<std::streamsize>(cabinet.size()));
-  out.write(trailer, 4);
+  out.write(reinterpret_cast<const char*>(trailer->data()), static_cast<std::streamsize>(trailer->size()));
   out.close();
   if (!out) {
     std::fprintf(stderr, "ekpack: cannot write %s\n", outputPath);

@@ -1,0 +1,5 @@
+#include "MovieFiles.h"
+
+#include "Files.h"
+
+bool IsBareMovie(const std::string& path) { return platform::LowerFileExt(path) == ".~ekflm"; }
