@@ -3,26 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "LittleEndian.h"
+#include "FrameRecords.h"
 #include "PixelFormat.h"
 
 namespace {
-
-struct TRun {
-  uint32_t colour;
-  uint32_t count;
-};
-
-// A run record: ColorBytes of colour, then CountBytes of repeat count. The
-// 24-bit colour is read as four bytes, the fourth being the count's first.
-template <int ColorBytes, int CountBytes>
-TRun ReadRun(const uint8_t* run) {
-  if constexpr (ColorBytes == 3) {
-    return {static_cast<uint32_t>(platform::Int32LE(run)) & 0xFFFFFFu, run[3] | (uint32_t{run[4]} << 8)};
-  } else {
-    return {run[0], run[1]};
-  }
-}
 
 // Long runs, as in whole-screen switches and full changes, are XORed with the
 // widest vectors the processor has; short ones are done in place.
@@ -121,18 +105,17 @@ void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pictu
 void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture,
                       TChangedArea& changed) {
   const auto format = PixelFormatFor(depth);
-  if (!format || available < 8) return;
-  const int32_t declared = platform::Int32LE(record + 4);
-  const int64_t runCount = std::min<int64_t>(std::max(declared, 0), (available - 8) / format->RunRecordBytes);
+  if (!format || available < kFrameRecordHeaderBytes) return;
+  const int64_t runCount = RunCount(record, available, *format);
   const bool unpadded = picture.Stride() == picture.Width() * picture.BitsPerPixel() / 8;
   if (depth == 8) {
     if (picture.BitsPerPixel() != 8) return;
     if (unpadded) {
-      ApplyRunsUnpadded<uint8_t, 1, 1>(record + 8, runCount, picture, changed);
+      ApplyRunsUnpadded<uint8_t, 1, 1>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
     } else {
-      ApplyRuns<uint8_t, 1, 1>(record + 8, runCount, picture, changed);
+      ApplyRuns<uint8_t, 1, 1>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
     }
     return;
   }
-  if (picture.BitsPerPixel() == 32) ApplyRunsUnpadded<uint32_t, 3, 2>(record + 8, runCount, picture, changed);
+  if (picture.BitsPerPixel() == 32) ApplyRunsUnpadded<uint32_t, 3, 2>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
 }

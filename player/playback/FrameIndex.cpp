@@ -4,7 +4,7 @@
 #include <iterator>
 #include <limits>
 
-#include "LittleEndian.h"
+#include "FrameRecords.h"
 #include "MoviePlayback.h"
 #include "PictureSnapshot.h"
 #include "PixelFormat.h"
@@ -108,11 +108,9 @@ void TFrameIndex::MakeOffsets(int32_t segment) {
   const int64_t size = info.SegStream->Size();
   index.Offsets.resize(static_cast<size_t>(info.FrameCount));
   int64_t offset = 0;
-  // As the frame step walks the chain: a length that can't be right ends it.
   for (uint32_t& at : index.Offsets) {
     at = static_cast<uint32_t>(offset);
-    const int64_t length = offset + 4 <= size ? platform::Int32LE(data + offset) : 0;
-    offset = length < 8 || offset + length > size ? size : offset + length;
+    offset = NextRecordOffset(data, offset, size);
   }
 }
 

@@ -2,7 +2,7 @@
 // difference, the cursor; and the walk along the chain of frame records.
 #include <algorithm>
 
-#include "LittleEndian.h"
+#include "FrameRecords.h"
 #include "MoviePlayback.h"
 
 namespace {
@@ -51,13 +51,6 @@ TResult TMoviePlayback::NextFrame() {
   ++FrameIndex;
   const SegInfo* segment = ActiveSegment();
   if (!segment || segment->FrameCount < FrameIndex + 1) return result::OutOfIndexBound;
-  const int64_t offset = CurFrame - FrameBuffer.get();
-  const int64_t length = offset + 4 <= frameStreamBytes_ ? platform::Int32LE(CurFrame) : 0;
-  // A record length that can't be right ends the chain: the frames left are empty.
-  if (length < 8 || offset + length > frameStreamBytes_) {
-    CurFrame = FrameBuffer.get() + frameStreamBytes_;
-  } else {
-    CurFrame += length;
-  }
+  CurFrame = FrameBuffer.get() + NextRecordOffset(FrameBuffer.get(), CurFrame - FrameBuffer.get(), frameStreamBytes_);
   return result::AllRight;
 }

@@ -9,8 +9,8 @@ extern "C" {
 #include <memory>
 
 #include "Exception.h"
+#include "FrameRecords.h"
 #include "FrameRenderer.h"
-#include "LittleEndian.h"
 #include "MovieDamaged.h"
 #include "MoviePlayback.h"
 #include "MoviePrefix.h"
@@ -20,19 +20,6 @@ extern "C" {
 
 namespace {
 
-// Whether a frame record changes anything: a run of a colour other than 0.
-bool HasContent(const uint8_t* record, int64_t length, const TPixelFormat& format) {
-  const int64_t runs = std::min<int64_t>(std::max(platform::Int32LE(record + 4), 0), (length - 8) / format.RunRecordBytes);
-  const uint8_t* run = record + 8;
-  for (int64_t i = 0; i < runs; ++i, run += format.RunRecordBytes) {
-    bool coloured = false, counted = false;
-    for (int b = 0; b < format.RunColorBytes; ++b) coloured |= run[b] != 0;
-    for (int b = 0; b < format.RunCountBytes; ++b) counted |= run[format.RunColorBytes + b] != 0;
-    if (coloured && counted) return true;
-  }
-  return false;
-}
-
 // The first frame with content among the whole records of `bytes`, and where
 // its record ends; none when there is none in them.
 struct TFound {
@@ -41,11 +28,11 @@ struct TFound {
 };
 std::optional<TFound> FirstContent(const uint8_t* bytes, int64_t available, int32_t frames, const TPixelFormat& format) {
   int64_t offset = 0;
-  for (int32_t f = 0; f < frames && offset + 8 <= available; ++f) {
-    const int64_t length = platform::Int32LE(bytes + offset);
-    // As the frame step walks the chain: a length that can't be right ends it.
-    if (length < 8 || offset + length > available) return std::nullopt;
-    if (HasContent(bytes + offset, length, format)) return TFound{f, offset + length};
+  for (int32_t f = 0; f < frames && offset + kFrameRecordHeaderBytes <= available; ++f) {
+    // Past the chain's end every frame is empty.
+    const int64_t length = RecordLength(bytes, offset, available);
+    if (length == 0) return std::nullopt;
+    if (ChangesPicture(bytes + offset, length, format)) return TFound{f, offset + length};
     offset += length;
   }
   return std::nullopt;
