@@ -95,8 +95,7 @@ void WriteMovie(const std::string& path, TScreencast kind, int width, int height
 
 void LoadMovie(const std::string& path, TMoviePlayback& playback) {
   platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-  const auto table = ReadSegmentEntries(stream);
-  for (size_t i = 0; i < table.size(); ++i) ReadSegmentBlock(stream, playback.SegmentList, static_cast<int>(i) + 1);
+  ReadMovie(stream, playback.SegmentList);
 }
 
 void ReadWhole(const std::string& path) {

@@ -14,9 +14,7 @@ void ReadAndPlay(platform::TStream& movie) {
   }();
   playback->FreeSegments();
   try {
-    const auto table = ReadSegmentEntries(movie);
-    for (size_t i = 0; i < table.size(); ++i)
-      ReadSegmentBlock(movie, playback->SegmentList, static_cast<int>(i) + 1);
+    ReadMovie(movie, playback->SegmentList);
     for (size_t s = 0; s < playback->SegmentList.size(); ++s) {
       playback->CurSegment = static_cast<int32_t>(s);
       if (playback->SetCurSegment() != result::AllRight) continue;

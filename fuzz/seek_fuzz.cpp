@@ -20,9 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   playback->FreeSegments();
   platform::TBorrowedMemoryStream movie(data + kChoices, static_cast<int64_t>(size - kChoices));
   try {
-    const auto table = ReadSegmentEntries(movie);
-    for (size_t i = 0; i < table.size(); ++i)
-      ReadSegmentBlock(movie, playback->SegmentList, static_cast<int>(i) + 1);
+    ReadMovie(movie, playback->SegmentList);
     const int64_t total = playback->TotalFrames();
     for (size_t c = 0; c < kChoices && total > 0; ++c) {
       int32_t segment = 0, frame = 0;

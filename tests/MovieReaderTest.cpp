@@ -25,8 +25,7 @@ LoadedMovie Load(const std::vector<uint8_t>& bytes) {
   platform::TMemoryStream stream;
   stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
   LoadedMovie movie;
-  movie.table = ReadSegmentEntries(stream);
-  for (size_t i = 0; i < movie.table.size(); ++i) ReadSegmentBlock(stream, movie.segments, static_cast<int>(i) + 1);
+  movie.table = ReadMovie(stream, movie.segments);
   return movie;
 }
 
@@ -313,8 +312,7 @@ TEST(MovieReader, FrameStreamsTooLongToPlayAreNeverHeld) {
   ASSERT_EQ(playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize), result::AllRight);
   {
     platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-    const auto table = ReadSegmentEntries(stream);
-    for (size_t i = 0; i < table.size(); ++i) ReadSegmentBlock(stream, playback.SegmentList, static_cast<int>(i) + 1);
+    ReadMovie(stream, playback.SegmentList);
   }
   std::remove(path.c_str());
   ASSERT_EQ(playback.SegmentList.size(), 2u);

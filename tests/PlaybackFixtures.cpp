@@ -10,9 +10,7 @@ void LoadMovie(TMoviePlayback& playback, const std::vector<mw::Segment>& segment
   const mw::Movie movie = mw::WriteMovie(segments);
   platform::TMemoryStream stream;
   stream.WriteBuffer(movie.bytes.data(), static_cast<int64_t>(movie.bytes.size()));
-  const auto table = ReadSegmentEntries(stream);
-  for (size_t i = 0; i < table.size(); ++i)
-    ReadSegmentBlock(stream, playback.SegmentList, static_cast<int>(i) + 1);
+  ReadMovie(stream, playback.SegmentList);
 }
 
 mw::Picture ExpectedPicture(const mw::Segment& segment, int frame) {

@@ -156,3 +156,9 @@ void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<Seg
   ReadSegmentHead(stream, segments, number);
   ReadSegmentFrames(stream, *segments.back(), number);
 }
+
+std::vector<SegmentTableEntry> ReadMovie(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments) {
+  std::vector<SegmentTableEntry> table = ReadSegmentEntries(stream);
+  for (size_t i = 0; i < table.size(); ++i) ReadSegmentBlock(stream, segments, static_cast<int>(i) + 1);
+  return table;
+}

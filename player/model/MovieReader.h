@@ -15,6 +15,10 @@
 // leaves the stream after the table.
 std::vector<SegmentTableEntry> ReadSegmentEntries(platform::TStream& stream);
 
+// Reads a whole movie from the start of the stream: the table, then every
+// segment block into `segments`. Returns the table.
+std::vector<SegmentTableEntry> ReadMovie(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments);
+
 // Reads the segment block at the stream's position into a new record that is
 // appended to segments first; `number` (from 1) names it in messages.
 void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number);

@@ -67,9 +67,7 @@ TMovieSource::TMovieSource(const std::string& path) {
   if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
     throw platform::Exception("no memory for the frame buffer");
   platform::TFileStream stream(movieFile, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-  const auto table = ReadSegmentEntries(stream);
-  for (size_t i = 0; i < table.size(); ++i)
-    ReadSegmentBlock(stream, playback_.SegmentList, static_cast<int>(i) + 1);
+  ReadMovie(stream, playback_.SegmentList);
 }
 
 TMovieSource::~TMovieSource() = default;
