@@ -19,7 +19,9 @@ Loaded& Movie(TScreencast kind, int width, int height, int depth) {
   if (!slot) {
     slot = std::make_unique<Loaded>();
     // A worst-case frame of 1080p is 10 MB of runs: three fit the frame buffer.
-    const int frames = kind == TScreencast::Typical || kind == TScreencast::Static ? 300 : kind == TScreencast::FullChange ? 30 : 3;
+    const int frames = kind == TScreencast::Typical || kind == TScreencast::Static ? 300
+                       : kind == TScreencast::FullChange                           ? 30
+                                                                                   : 3;
     slot->playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize);
     slot->playback.SegmentList.push_back(MakeScreencast(kind, width, height, depth, frames));
   }

@@ -7,14 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -164,9 +164,8 @@ int main(int argc, char** argv) {
 
   // A file manager's thumbnail: only as much of the movie is unpacked as its first picture needs.
   const std::string converter = build + "/player/ekconvert";
-  const double thumbnail = MedianSeconds(5, [&] {
-    Run(converter + " thumbnail '" + dir + "movie.ekcab' '" + dir + "thumbnail.png'");
-  });
+  const double thumbnail =
+      MedianSeconds(5, [&] { Run(converter + " thumbnail '" + dir + "movie.ekcab' '" + dir + "thumbnail.png'"); });
   const double wholeMovie = MedianSeconds(3, [&] { Run(converter + " info '" + dir + "movie.ekcab' >/dev/null"); });
   Figure("thumbnail of the cabinet movie", thumbnail, "s", "ekconvert info, which extracts and reads it all",
          wholeMovie);
@@ -174,8 +173,8 @@ int main(int argc, char** argv) {
   const double peak = PeakResidentMiB(movie);
   // The movie, the frame buffer, three pictures, the frame index's budget
   // (pictures of noise cost their own size as snapshots) and the program.
-  const double limit = size / 1.048576 + 64 + 3 * (1920.0 * 1080 * 4 / 1048576) +
-                       TFrameIndex::kDefaultBudget / 1048576.0 + 60;
+  const double limit =
+      size / 1.048576 + 64 + 3 * (1920.0 * 1080 * 4 / 1048576) + TFrameIndex::kDefaultBudget / 1048576.0 + 60;
   std::printf("peak resident size playing a %.0f MB movie: %.1f MiB (limit %.1f MiB, ratio %.3f)\n", size, peak, limit,
               peak / limit);
 
@@ -232,7 +231,8 @@ int main(int argc, char** argv) {
         player.TimerTimer();
         ticks.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count());
       }
-      for (int i = 0; i < 10; ++i) copies.push_back(MedianSeconds(1, [&] { std::memcpy(to.data(), from.data(), from.size()); }) * 1e6);
+      for (int i = 0; i < 10; ++i)
+        copies.push_back(MedianSeconds(1, [&] { std::memcpy(to.data(), from.data(), from.size()); }) * 1e6);
     }
     std::sort(ticks.begin(), ticks.end());
     std::sort(copies.begin(), copies.end());

@@ -24,8 +24,7 @@ void Desktop(mw::Picture& p, int depth, int frame, int caret) {
   // An editor with typed text and a blinking caret.
   Fill(p, 40, 40, p.width / 2, p.height / 2, Colour(depth, 0xFFFFFF, 255));
   const int typed = frame % 100;
-  for (int c = 0; c < typed; ++c)
-    Fill(p, 50 + (c % 60) * 9, 60 + (c / 60) * 16, 7, 12, Colour(depth, 0x101010, 1));
+  for (int c = 0; c < typed; ++c) Fill(p, 50 + (c % 60) * 9, 60 + (c / 60) * 16, 7, 12, Colour(depth, 0x101010, 1));
   if (caret % 10 < 5) Fill(p, 50 + (typed % 60) * 9, 60 + (typed / 60) * 16, 2, 12, Colour(depth, 0, 0));
   // A dialog dragged across the screen.
   const int left = 100 + (frame * 3) % std::max(1, p.width - 500);
@@ -94,7 +93,11 @@ std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height,
     const std::vector<uint8_t> record = mw::EncodeFrame(previous, current, depth);
     segment->SegStream->WriteBuffer(record.data(), static_cast<int64_t>(record.size()));
     const uint16_t x = static_cast<uint16_t>(200 + f * 4 % (width - 300)), y = static_cast<uint16_t>(300 + f % 200);
-    const uint8_t cursor[6] = {0, 0, static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), static_cast<uint8_t>(y),
+    const uint8_t cursor[6] = {0,
+                               0,
+                               static_cast<uint8_t>(x),
+                               static_cast<uint8_t>(x >> 8),
+                               static_cast<uint8_t>(y),
                                static_cast<uint8_t>(y >> 8)};
     segment->CursStream->WriteBuffer(cursor, 6);
     if (depth == 8) {

@@ -94,9 +94,10 @@ int main(int argc, char** argv) {
 
   const double slowest = *std::max_element(seeks.begin(), seeks.end());
   const Spread seek = Of(seeks), step = Of(steps), base = Of(baseline);
-  std::printf("seek to a random frame: median %.2f ms, 99th percentile %.2f ms (baseline: composing from the "
-              "segment's start, median %.1f ms, 99th percentile %.1f ms; ratio %.4f, %.4f)\n",
-              seek.median, seek.p99, base.median, base.p99, seek.median / base.median, seek.p99 / base.p99);
+  std::printf(
+      "seek to a random frame: median %.2f ms, 99th percentile %.2f ms (baseline: composing from the "
+      "segment's start, median %.1f ms, 99th percentile %.1f ms; ratio %.4f, %.4f)\n",
+      seek.median, seek.p99, base.median, base.p99, seek.median / base.median, seek.p99 / base.p99);
   std::printf("slowest of the 1000 seeks: %.1f ms\n", slowest);
   std::printf("step back one frame: median %.2f ms, 99th percentile %.2f ms (baseline median %.1f ms, ratio %.4f)\n",
               step.median, step.p99, base.median, step.median / base.median);

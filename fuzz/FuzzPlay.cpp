@@ -22,8 +22,7 @@ void ReadAndPlay(platform::TStream& movie) {
       for (int f = 0; f < 32; ++f)
         if (playback->ComposePicture() != result::AllRight || playback->NextFrame() != result::AllRight) break;
     }
-  } catch (const platform::Exception&) {
-  }
+  } catch (const platform::Exception&) {}
   playback->FreeSegments();
 }
 

@@ -47,14 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fs::create_directories(w.destination);
   std::ofstream(w.sentinel) << "untouched";
   // Links planted where a hostile name would go: they must be replaced, not followed.
-  for (const char* name : {"x", "a", "MyFilm.~ekflm", "test1.txt"}) fs::create_symlink(w.sentinel, w.destination + name);
-  std::ofstream(w.root + "input.cab", std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  for (const char* name : {"x", "a", "MyFilm.~ekflm", "test1.txt"})
+    fs::create_symlink(w.sentinel, w.destination + name);
+  std::ofstream(w.root + "input.cab", std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   reader.ReservedNames = {"MyFilm.~ekflm", "temp.ekcab"};
   const int before = OpenDescriptors();
   try {
     reader.ExtractFiles(w.root + "input.cab", w.destination);
-  } catch (const platform::Exception&) {
-  }
+  } catch (const platform::Exception&) {}
   if (OpenDescriptors() != before) Broken("a descriptor left open");
   std::string sentinel;
   std::getline(std::ifstream(w.sentinel), sentinel);

@@ -97,8 +97,7 @@ intptr_t Notify(FDINOTIFICATIONTYPE type, FDINOTIFICATION* n) {
     case fdintNEXT_CABINET:
       if (!n->psz1 || !n->psz3) Broken("a next cabinet without a name or path");
       return n->fdie == FDIERROR_NONE ? 0 : -1;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

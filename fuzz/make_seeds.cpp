@@ -40,7 +40,8 @@ std::vector<mw::Segment> Small(uint8_t depth) {
   if (depth != 8) s.shapes.push_back(mw::ColourArrowShape(depth == 24 ? 24 : 16));
   for (int f = 0; f < 4; ++f) {
     mw::Picture p(s.width, s.height);
-    for (size_t i = 0; i < p.pixels.size(); ++i) p.pixels[i] = static_cast<uint32_t>(i * 40503u * (f + 1)) & (depth == 8 ? 0xFF : 0xFFFFFF);
+    for (size_t i = 0; i < p.pixels.size(); ++i)
+      p.pixels[i] = static_cast<uint32_t>(i * 40503u * (f + 1)) & (depth == 8 ? 0xFF : 0xFFFFFF);
     mw::Frame frame{p, {static_cast<uint16_t>(f % 2), static_cast<uint16_t>(f * 3), 4}, {}};
     if (depth == 8 && f == 1) frame.palette = {250, {0x112233, 0x445566}};
     s.frames.push_back(frame);
@@ -52,8 +53,8 @@ std::vector<mw::Segment> Small(uint8_t depth) {
 std::string Cabinet(const fs::path& work, const std::string& movie, bool compress) {
   fs::create_directories(work);
   Write(work / "MyFilm.~ekflm", movie);
-  const std::string command = "cd '" + work.string() + "' && gcab -c " + (compress ? "-z " : "") +
-                              "seed.cab MyFilm.~ekflm >/dev/null 2>&1";
+  const std::string command =
+      "cd '" + work.string() + "' && gcab -c " + (compress ? "-z " : "") + "seed.cab MyFilm.~ekflm >/dev/null 2>&1";
   if (std::system(command.c_str()) != 0) return {};
   return Read(work / "seed.cab");
 }

@@ -47,11 +47,11 @@ Seed MakeSeed(uint8_t depth) {
     const int64_t shape = seed.movie.Find(segment, "cursor shape").offset;
     const int64_t cursors = seed.movie.Find(segment, "cursor stream").offset;
     const int64_t frames = seed.movie.Find(segment, "frame stream").offset;
-    for (const Target t : {Target{info, 4}, Target{info + 4, 4}, Target{info + 8, 4}, Target{info + 12, 4},
-                           Target{info + 16, 1}, Target{info + 17, 4}, Target{info + 21, 1}, Target{shape, 4},
-                           Target{shape + 4, 4}, Target{shape + 8, 4}, Target{shape + 12, 4}, Target{shape + 16, 4},
-                           Target{cursors, 2}, Target{cursors + 2, 2}, Target{cursors + 4, 2}, Target{frames, 4},
-                           Target{frames + 4, 4}, Target{frames + 8, 4}})
+    for (const Target t :
+         {Target{info, 4}, Target{info + 4, 4}, Target{info + 8, 4}, Target{info + 12, 4}, Target{info + 16, 1},
+          Target{info + 17, 4}, Target{info + 21, 1}, Target{shape, 4}, Target{shape + 4, 4}, Target{shape + 8, 4},
+          Target{shape + 12, 4}, Target{shape + 16, 4}, Target{cursors, 2}, Target{cursors + 2, 2},
+          Target{cursors + 4, 2}, Target{frames, 4}, Target{frames + 4, 4}, Target{frames + 8, 4}})
       seed.targets.push_back(t);
   }
   return seed;

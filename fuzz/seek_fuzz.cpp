@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int step = 0; step < data[c] % 3; ++step)
         if (playback->NextFrame() != result::AllRight || playback->ComposePicture() != result::AllRight) break;
     }
-  } catch (const platform::Exception&) {
-  }
+  } catch (const platform::Exception&) {}
   playback->FreeSegments();
   return 0;
 }

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   try {
     WriteThumbnail(path, w.root + "thumbnail.png", 64);
-  } catch (const platform::Exception&) {
-  }
+  } catch (const platform::Exception&) {}
   std::remove(path.c_str());
   return 0;
 }

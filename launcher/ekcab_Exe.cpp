@@ -41,8 +41,10 @@ void WriteResource(const std::string& path, const TResource& resource, mode_t mo
   int error = ::fchmod(fd, mode) == 0 ? 0 : errno;
   for (size_t done = 0; error == 0 && done < resource.size;) {
     const ssize_t n = ::write(fd, resource.bytes + done, resource.size - done);
-    if (n > 0) done += static_cast<size_t>(n);
-    else if (n < 0 && errno != EINTR) error = errno;
+    if (n > 0)
+      done += static_cast<size_t>(n);
+    else if (n < 0 && errno != EINTR)
+      error = errno;
   }
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;

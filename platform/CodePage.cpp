@@ -55,8 +55,6 @@ bool IsUtf8(std::string_view text) {
 
 }  // namespace
 
-std::string FileNameText(std::string_view name) {
-  return IsUtf8(name) ? std::string(name) : Cp1251ToUtf8(name);
-}
+std::string FileNameText(std::string_view name) { return IsUtf8(name) ? std::string(name) : Cp1251ToUtf8(name); }
 
 }  // namespace platform

@@ -7,13 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <memory>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,8 +40,8 @@ int OpenFlags(uint32_t access, uint32_t disposition) {
 
 }  // namespace
 
-FileHandle CreateFile(const std::string& path, uint32_t access, uint32_t shareMode,
-                      uint32_t disposition, uint32_t flagsAndAttributes) {
+FileHandle CreateFile(const std::string& path, uint32_t access, uint32_t shareMode, uint32_t disposition,
+                      uint32_t flagsAndAttributes) {
   if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;

@@ -39,8 +39,8 @@ inline constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 // Sharing is kept among the program's own openers with advisory locks: an
 // opener that shares nothing takes the file exclusively, any other shares it.
-FileHandle CreateFile(const std::string& path, uint32_t access, uint32_t shareMode,
-                      uint32_t disposition, uint32_t flagsAndAttributes);
+FileHandle CreateFile(const std::string& path, uint32_t access, uint32_t shareMode, uint32_t disposition,
+                      uint32_t flagsAndAttributes);
 bool CloseHandle(FileHandle handle);
 // Bytes read or written, or -1 with the last error set.
 int64_t ReadFile(FileHandle handle, void* buffer, int64_t count);

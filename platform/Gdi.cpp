@@ -102,10 +102,26 @@ bool SameFormat(const Bitmap& a, const Bitmap& b) {
 
 // Clips a transfer to both bitmaps; false when nothing is left.
 bool ClipTransfer(const Bitmap& dst, int& x, int& y, int& w, int& h, const Bitmap& src, int& sx, int& sy) {
-  if (sx < 0) { x -= sx; w += sx; sx = 0; }
-  if (sy < 0) { y -= sy; h += sy; sy = 0; }
-  if (x < 0) { sx -= x; w += x; x = 0; }
-  if (y < 0) { sy -= y; h += y; y = 0; }
+  if (sx < 0) {
+    x -= sx;
+    w += sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    y -= sy;
+    h += sy;
+    sy = 0;
+  }
+  if (x < 0) {
+    sx -= x;
+    w += x;
+    x = 0;
+  }
+  if (y < 0) {
+    sy -= y;
+    h += y;
+    y = 0;
+  }
   w = std::min({w, dst.Width() - x, src.Width() - sx});
   h = std::min({h, dst.Height() - y, src.Height() - sy});
   return w > 0 && h > 0;
@@ -117,9 +133,7 @@ std::unique_ptr<Bitmap> MakeBitmap(Bitmap::Kind kind, int width, int height, int
     return nullptr;
   try {
     return std::make_unique<Bitmap>(kind, width, height, bitsPerPixel);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  } catch (const std::bad_alloc&) { return nullptr; }
 }
 
 }  // namespace
@@ -158,7 +172,9 @@ uint32_t Bitmap::NativeValue(Rgb c) const {
     case 1:
       if (kind_ == Kind::Monochrome) return c == kWhite ? 1 : 0;
       return NearestIndex(colors_, 2, c);
-    case 8: return HasColorTable() ? NearestIndex(colors_, 256, c) : ((c >> 16 & 0xFF) * 30 + (c >> 8 & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
+    case 8:
+      return HasColorTable() ? NearestIndex(colors_, 256, c)
+                             : ((c >> 16 & 0xFF) * 30 + (c >> 8 & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
     case 16: return (c >> 19 & 0x1F) << 11 | (c >> 10 & 0x3F) << 5 | (c >> 3 & 0x1F);
     default: return c & 0xFFFFFF;
   }
@@ -289,8 +305,8 @@ bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src,
   return true;
 }
 
-bool StretchBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY,
-                int srcWidth, int srcHeight) {
+bool StretchBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY, int srcWidth,
+                int srcHeight) {
   if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return true;
   const bool same = SameFormat(dst, src);
   const int pixelBytes = dst.BitsPerPixel() / 8;

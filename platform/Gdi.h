@@ -75,8 +75,8 @@ class Bitmap {
 
 // Depths 1, 8, 16 (5-6-5), 24 and 32; width and height above 0 (rows are always
 // top-down). Null when the size is impossible or the memory can't be had.
-std::unique_ptr<Bitmap> CreateDIBSection(int width, int height, int bitsPerPixel,
-                                         const RGBQuad* colors = nullptr, int colorCount = 0);
+std::unique_ptr<Bitmap> CreateDIBSection(int width, int height, int bitsPerPixel, const RGBQuad* colors = nullptr,
+                                         int colorCount = 0);
 // A device-dependent bitmap; bits (may be null) have rows padded to 16 bits.
 // One bit per pixel gives a monochrome bitmap, 16 (5-6-5), 24 and 32 a device one.
 std::unique_ptr<Bitmap> CreateBitmap(int width, int height, int planes, int bitsPerPixel, const void* bits);
@@ -85,8 +85,8 @@ std::unique_ptr<Bitmap> CreateCompatibleBitmap(int width, int height);
 
 bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY, Rop rop);
 // Plain copy, nearest pixel.
-bool StretchBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY,
-                int srcWidth, int srcHeight);
+bool StretchBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY, int srcWidth,
+                int srcHeight);
 void FillRect(Bitmap& dst, const Rect& rect, Rgb color);
 // Entries set, or 0 for a bitmap without colour table.
 int SetDIBColorTable(Bitmap& bitmap, int start, int count, const RGBQuad* colors);

@@ -114,9 +114,7 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   return count;
 }
 
-int64_t TMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
-  return SeekMemory(size_, position_, offset, origin);
-}
+int64_t TMemoryStream::Seek(int64_t offset, SeekOrigin origin) { return SeekMemory(size_, position_, offset, origin); }
 
 void TMemoryStream::CopyFrom(TStream& source, int64_t count) {
   if (count <= 0) return;

@@ -37,9 +37,9 @@ void ReadScreenMetrics() {
 // path, however it looks.
 bool AnswersHelpOrVersion(int argc, char** argv) {
   static const char* const kOptions[] = {"--help", "-h", "--help-all", "--version", "-v"};
-  if (argc != 2 || std::find_if(std::begin(kOptions), std::end(kOptions),
-                                [&](const char* option) { return std::strcmp(option, argv[1]) == 0; }) ==
-                       std::end(kOptions))
+  if (argc != 2 || std::find_if(std::begin(kOptions), std::end(kOptions), [&](const char* option) {
+                     return std::strcmp(option, argv[1]) == 0;
+                   }) == std::end(kOptions))
     return false;
   QCoreApplication application(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("ekPlayer"));

@@ -23,7 +23,9 @@ class CabinetSet : public testing::Test {
     folder_ = FreshFolder("set-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     out_ = FreshFolder("set-out-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     reader_.OnCabinetInfo = [this](TSTCabReader&, const std::string&, const std::string&, const std::string& path,
-                                   uint16_t, uint16_t index, bool&) { visits_.push_back({path, index}); };
+                                   uint16_t, uint16_t index, bool&) {
+      visits_.push_back({path, index});
+    };
   }
 
   std::string Data(size_t size) const {
@@ -98,8 +100,7 @@ TEST_F(CabinetSet, SetsThatLoopEndAtTheFirstCabinetMetAgain) {
       const std::string next = i + 1 < loop.names.size() ? loop.names[i + 1] : loop.lastNames;
       MakeLinkedCabinet(folder_ + loop.names[i], {{"f" + std::to_string(i), "x"}}, next, static_cast<uint16_t>(i));
     }
-    auto extraction =
-        std::async(std::launch::async, [&] { reader_.ExtractFiles(folder_ + loop.names.front(), out_); });
+    auto extraction = std::async(std::launch::async, [&] { reader_.ExtractFiles(folder_ + loop.names.front(), out_); });
     ASSERT_EQ(extraction.wait_for(std::chrono::seconds(20)), std::future_status::ready) << loop.lastNames;
     EXPECT_NO_THROW(extraction.get());
     EXPECT_EQ(visits_.size(), loop.names.size()) << loop.lastNames;

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -44,9 +44,7 @@ TEST_F(Cabinet, CorpusThroughTheReader) {
     bool failed = false;
     try {
       reader.ExtractFiles(corpus + entry.file, out);
-    } catch (const ESTCabinet&) {
-      failed = true;
-    }
+    } catch (const ESTCabinet&) { failed = true; }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(fs::is_empty(outside));
     const bool hostile = entry.file == "dirwalk-vulns.cab";
@@ -111,9 +109,7 @@ TEST_F(Cabinet, SetExtractsFromAnyPart) {
       EXPECT_EQ(Md5(out + name), sum) << part << " " << name;
       ++found;
     }
-    if (part == 1) {
-      EXPECT_EQ(found, 3);
-    }
+    if (part == 1) { EXPECT_EQ(found, 3); }
   }
 }
 
@@ -164,7 +160,8 @@ TEST_F(MadeCabinet, StoredAndMszipExtractIntoSubfoldersWithDatesAndAttributes) {
     EXPECT_EQ(ReadFile(out + "MyFilm.~ekflm"), std::string(5000, 'm'));
     EXPECT_EQ(ReadFile(out + "docs/deep/more.txt"), "more");
     EXPECT_EQ(platform::GetFileAttributes(out + "docs/readme.txt"), platform::FILE_ATTRIBUTE_READONLY);
-    struct stat made {}, extracted {};
+    struct stat made {
+    }, extracted{};
     ::stat((source_ + "MyFilm.~ekflm").c_str(), &made);
     ::stat((out + "MyFilm.~ekflm").c_str(), &extracted);
     EXPECT_LE(std::abs(made.st_mtime - extracted.st_mtime), 2);
@@ -267,9 +264,7 @@ TEST_F(MadeCabinet, HostileNamesAreRefusedAndNothingLeavesTheFolder) {
     try {
       reader.ExtractFiles(cab, out);
       ADD_FAILURE() << hostile;
-    } catch (const ESTCabinet& e) {
-      EXPECT_NE(std::string(e.what()).find(hostile), std::string::npos) << e.what();
-    }
+    } catch (const ESTCabinet& e) { EXPECT_NE(std::string(e.what()).find(hostile), std::string::npos) << e.what(); }
     size_t entries = 0;
     for (const auto& entry : fs::recursive_directory_iterator(root)) entries += entry.is_regular_file();
     EXPECT_EQ(entries, 0u) << hostile;

@@ -24,8 +24,12 @@ TEST(ChangedArea, RangesAreTheMarkedChunksAcrossWordEdges) {
   area.Reset(bytes);
   EXPECT_TRUE(area.Empty());
   std::vector<bool> chunk(200, false);
-  const std::pair<size_t, size_t> marks[] = {{0, 1},       {63 * 64 + 5, 65 * 64}, {127 * 64, 128 * 64 + 1},
-                                             {130 * 64, 130 * 64 + 2}, {131 * 64, 140 * 64}, {199 * 64 + 3, bytes + 500}};
+  const std::pair<size_t, size_t> marks[] = {{0, 1},
+                                             {63 * 64 + 5, 65 * 64},
+                                             {127 * 64, 128 * 64 + 1},
+                                             {130 * 64, 130 * 64 + 2},
+                                             {131 * 64, 140 * 64},
+                                             {199 * 64 + 3, bytes + 500}};
   for (const auto& [begin, end] : marks) {
     area.Mark(begin, end);
     for (size_t c = begin / 64; c <= std::min((end - 1) / 64, size_t{199}); ++c) chunk[c] = true;

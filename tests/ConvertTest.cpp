@@ -28,8 +28,8 @@ struct ConvertRun {
 
 ConvertRun Convert(const std::string& arguments) {
   static int counter = 0;
-  const std::string errFile = testing::TempDir() + "ekconvert-err-" + std::to_string(::getpid()) + "-" +
-                              std::to_string(counter++);
+  const std::string errFile =
+      testing::TempDir() + "ekconvert-err-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
   std::FILE* pipe = ::popen((BuildFolder() + "player/ekconvert " + arguments + " 2>" + errFile).c_str(), "r");
   ConvertRun run;
   char buffer[4096];
@@ -129,8 +129,10 @@ class Converter : public testing::Test {
     const std::string bare = WriteBareMovie(folder_, movie_);
     MakeCabinet(folder_, folder_ + "movie.ekcab", {"MyFilm.~ekflm"}, true);
     const std::string cabinet = ReadFile(folder_ + "movie.ekcab");
-    WriteFile(folder_ + "DEMO.EXE", "MZ stub" + cabinet + std::string{static_cast<char>(cabinet.size()),
-              static_cast<char>(cabinet.size() >> 8), static_cast<char>(cabinet.size() >> 16), 0});
+    WriteFile(folder_ + "DEMO.EXE",
+              "MZ stub" + cabinet +
+                  std::string{static_cast<char>(cabinet.size()), static_cast<char>(cabinet.size() >> 8),
+                              static_cast<char>(cabinet.size() >> 16), 0});
     const std::string set = MakeCabinetSet(folder_, "set", "MyFilm.~ekflm", ReadFile(bare), 1);
     return {bare, folder_ + "movie.ekcab", folder_ + "DEMO.EXE", set};
   }
@@ -181,7 +183,9 @@ TEST_F(Converter, InfoAsTextAndJson) {
     const std::string check =
         "python3 -c \"import json,sys; d=json.load(open(sys.argv[1])); s=d['segments'];"
         "assert d['total_frames']==13 and len(s)==3;"
-        "assert s[0]=={'number':1,'name':'Первый','frames':5,'fps':5,'duration':'00:00:01.000','width':13,'height':7,'bpp':32,'shapes':2};"
+        "assert "
+        "s[0]=={'number':1,'name':'Первый','frames':5,'fps':5,'duration':'00:00:01.000','width':13,'height':7,'bpp':32,"
+        "'shapes':2};"
         "assert s[2]['duration']=='' and s[2]['bpp']==8 and s[1]['duration']=='00:00:01.333'\" '" +
         folder_ + "info.json'";
     EXPECT_EQ(std::system(check.c_str()), 0) << json.out;
@@ -234,7 +238,10 @@ TEST_F(Converter, LosslessDecodesBackToTheExactFrames) {
     const ConvertRun run = Convert("video '" + bare + "' '" + out + "' --lossless");
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string raw = folder_ + "raw.rgb";
-    ASSERT_EQ(std::system(("ffmpeg -v error -y -i '" + out + "' -vsync passthrough -f rawvideo -pix_fmt rgb24 '" + raw + "'").c_str()), 0);
+    ASSERT_EQ(
+        std::system(("ffmpeg -v error -y -i '" + out + "' -vsync passthrough -f rawvideo -pix_fmt rgb24 '" + raw + "'")
+                        .c_str()),
+        0);
     const std::string decoded = ReadFile(raw);
     std::string expected;
     for (const mw::Segment& segment : movie_) {

@@ -114,7 +114,8 @@ TEST(TekCursor, SixteenBitRecordsOnEveryScreenAndOnASixteenBitScreen) {
       for (int i = 0; i < 32 * 32; ++i) {
         const uint32_t expected = shape.andMask[i] ? 0xFFFFFFu ^ shape.colour[i] : shape.colour[i];
         const uint32_t mask = lossy ? 0xF8FCF8 : 0xFFFFFF;
-        ASSERT_EQ(picture->PixelRgb(i % 32, i / 32) & mask, expected & mask) << screenDepth << " " << recorded << " " << i;
+        ASSERT_EQ(picture->PixelRgb(i % 32, i / 32) & mask, expected & mask)
+            << screenDepth << " " << recorded << " " << i;
       }
     }
   }

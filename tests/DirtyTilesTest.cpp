@@ -14,8 +14,8 @@ TEST(DirtyTiles, EveryChangedPixelIsCoveredAndFarAwayPixelsAreNot) {
   EXPECT_TRUE(region.contains(QPoint(70, 3)));
   EXPECT_TRUE(region.contains(QPoint(71, 3)));
   EXPECT_TRUE(region.contains(QPoint(2, 17)));
-  EXPECT_FALSE(region.contains(QPoint(2, 3)));   // other tile of the same tile row
-  EXPECT_FALSE(region.contains(QPoint(70, 12)));  // another tile row
+  EXPECT_FALSE(region.contains(QPoint(2, 3)));                                     // other tile of the same tile row
+  EXPECT_FALSE(region.contains(QPoint(70, 12)));                                   // another tile row
   EXPECT_EQ(region.boundingRect() & QRect(0, 0, 100, 20), region.boundingRect());  // clipped to the picture
 
   // A range across rows takes those rows whole; the padding of a row changes no pixel.

@@ -30,7 +30,8 @@ mw::Segment Desktop(int width, int height, uint8_t depth, int frames, int seed) 
     frame.picture = mw::Picture(width, height, depth == 8 ? 3 + seed : 0x3A6EA5u + seed);
     const int left = (f * 3 + seed) % width, top = (f / 7) % height;
     for (int y = top; y < std::min(height, top + height / 3); ++y)
-      for (int x = left; x < std::min(width, left + width / 2); ++x) frame.picture.at(x, y) = depth == 8 ? 200 : 0xD4D0C8;
+      for (int x = left; x < std::min(width, left + width / 2); ++x)
+        frame.picture.at(x, y) = depth == 8 ? 200 : 0xD4D0C8;
     if (f % 11 == 5) {
       const mw::Picture noise = fixtures::Pattern(width, height, depth, f);
       for (int y = 0; y < height / 2; ++y)
@@ -100,9 +101,7 @@ std::vector<std::vector<Composed>> PlayThrough(const std::vector<mw::Segment>& m
 void ExpectFrame(const TMoviePlayback& playback, const Composed& expected, bool indexed, const std::string& where) {
   const Composed actual = Take(playback);
   ASSERT_TRUE(actual.bits == expected.bits) << where;
-  if (indexed) {
-    ASSERT_TRUE(actual.colours == expected.colours) << where;
-  }
+  if (indexed) { ASSERT_TRUE(actual.colours == expected.colours) << where; }
 }
 
 // Seeks to every frame in a random order, and plays on a few frames from some.

@@ -69,11 +69,10 @@ void PlayAndCompare(const std::vector<mw::Segment>& movie) {
       const mw::PaletteChange& change = movie[s].frames[f].palette;
       for (size_t i = 0; i < change.colours.size(); ++i) {
         const uint32_t c = change.colours[i];
-        palette[change.first + i] = {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c >> 16), 0};
+        palette[change.first + i] = {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8),
+                                     static_cast<uint8_t>(c >> 16), 0};
       }
-      if (movie[s].bitsPerPixel == 8) {
-        ASSERT_EQ(playback.ColorTable, palette) << where;
-      }
+      if (movie[s].bitsPerPixel == 8) { ASSERT_EQ(playback.ColorTable, palette) << where; }
       const TResult next = playback.NextFrame();
       ASSERT_EQ(next, f + 1 < movie[s].frames.size() ? result::AllRight : result::OutOfIndexBound) << where;
     }
@@ -82,8 +81,7 @@ void PlayAndCompare(const std::vector<mw::Segment>& movie) {
 
 TEST(FrameStep, ComposesTheSourcePicturesWithTheCursorAtEveryDepth) {
   for (uint8_t depth : {uint8_t{8}, uint8_t{24}, uint8_t{32}})
-    for (int width : {10, 13})
-      PlayAndCompare({CursorSegment(width, 9, depth, 12)});
+    for (int width : {10, 13}) PlayAndCompare({CursorSegment(width, 9, depth, 12)});
 }
 
 TEST(FrameStep, WithoutShapesComposesExactlyTheSource) {
@@ -307,8 +305,8 @@ TEST(FrameStep, EndOfSegmentLeavesTheLastRecordCurrent) {
 
 TEST(SegmentActivation, PixelFormatsAndRowBytes) {
   Playback playback;
-  fixtures::LoadMovie(playback, {CursorSegment(769, 2, 32, 1), CursorSegment(769, 2, 24, 1),
-                                 CursorSegment(769, 2, 8, 1)});
+  fixtures::LoadMovie(playback,
+                      {CursorSegment(769, 2, 32, 1), CursorSegment(769, 2, 24, 1), CursorSegment(769, 2, 8, 1)});
   const int expected[][3] = {{4, 5, 3076}, {3, 5, 2307}, {1, 2, 769}};
   for (int s = 0; s < 3; ++s) {
     playback.CurSegment = s;
@@ -350,9 +348,7 @@ TEST(SegmentActivation, CodesAndLimits) {
   try {
     playback.SetCurSegment();
     ADD_FAILURE();
-  } catch (const platform::Exception& e) {
-    EXPECT_STREQ(e.what(), "Segment is too big");
-  }
+  } catch (const platform::Exception& e) { EXPECT_STREQ(e.what(), "Segment is too big"); }
   segment.CursStream.reset();
   EXPECT_THROW(playback.SetCurSegment(), platform::Exception);
 
@@ -393,7 +389,8 @@ TEST(Progress, PlayedAndTotalFrames) {
   Playback playback;
   EXPECT_EQ(playback.TotalFrames(), 0);
   EXPECT_EQ(playback.PlayedFrames(), 0);
-  fixtures::LoadMovie(playback, {CursorSegment(1, 1, 32, 14), CursorSegment(1, 1, 32, 169), CursorSegment(1, 1, 32, 275)});
+  fixtures::LoadMovie(playback,
+                      {CursorSegment(1, 1, 32, 14), CursorSegment(1, 1, 32, 169), CursorSegment(1, 1, 32, 275)});
   EXPECT_EQ(playback.TotalFrames(), 458);
   playback.CurSegment = 2;
   playback.FrameIndex = 0;

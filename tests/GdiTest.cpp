@@ -21,8 +21,8 @@ TEST(BitBlt, ClipsAtEveryEdgeAndKeepsSourceOffsets) {
     int x, y, w, h, sx, sy;
   };
   const Case cases[] = {
-      {-3, 2, 6, 3, 0, 0}, {2, -3, 3, 6, 1, 1}, {6, 1, 5, 3, 0, 0}, {1, 5, 3, 5, 2, 0},
-      {0, 0, 4, 4, -2, -1}, {0, 0, 9, 9, 5, 5}, {-20, -20, 5, 5, 0, 0},
+      {-3, 2, 6, 3, 0, 0},  {2, -3, 3, 6, 1, 1}, {6, 1, 5, 3, 0, 0},     {1, 5, 3, 5, 2, 0},
+      {0, 0, 4, 4, -2, -1}, {0, 0, 9, 9, 5, 5},  {-20, -20, 5, 5, 0, 0},
   };
   for (const Case& c : cases) {
     auto src = Numbered(8, 8);
@@ -31,8 +31,8 @@ TEST(BitBlt, ClipsAtEveryEdgeAndKeepsSourceOffsets) {
     for (int y = 0; y < 8; ++y) {
       for (int x = 0; x < 8; ++x) {
         const int sx = c.sx + x - c.x, sy = c.sy + y - c.y;
-        const bool inside = x >= c.x && x < c.x + c.w && y >= c.y && y < c.y + c.h && sx >= 0 && sx < 8 && sy >= 0 &&
-                            sy < 8;
+        const bool inside =
+            x >= c.x && x < c.x + c.w && y >= c.y && y < c.y + c.h && sx >= 0 && sx < 8 && sy >= 0 && sy < 8;
         EXPECT_EQ(dst->PixelValue(x, y), inside ? src->PixelValue(sx, sy) : 0u)
             << "case " << c.x << "," << c.y << " pixel " << x << "," << y;
       }
@@ -122,10 +122,10 @@ TEST(DrawIconTest, AndThenXorInvertsWhereBothAreSet) {
   const uint32_t under = dst->PixelValue(1, 1);
   const uint32_t kept = dst->PixelValue(2, 1);
   DrawIcon(*dst, 1, 1, *cursor);
-  EXPECT_EQ(dst->PixelValue(1, 1), under ^ 0xFFFFFF);                  // AND 1, XOR 1: inverted
-  EXPECT_EQ(dst->PixelValue(2, 1), kept);  // AND 1, XOR 0: unchanged
-  EXPECT_EQ(dst->PixelRgb(1, 2), kBlack);                               // AND 0, XOR 0: black
-  EXPECT_EQ(dst->PixelRgb(2, 2), kWhite);                               // AND 0, XOR 1: white
+  EXPECT_EQ(dst->PixelValue(1, 1), under ^ 0xFFFFFF);  // AND 1, XOR 1: inverted
+  EXPECT_EQ(dst->PixelValue(2, 1), kept);              // AND 1, XOR 0: unchanged
+  EXPECT_EQ(dst->PixelRgb(1, 2), kBlack);              // AND 0, XOR 0: black
+  EXPECT_EQ(dst->PixelRgb(2, 2), kWhite);              // AND 0, XOR 1: white
   EXPECT_EQ(dst->PixelValue(0, 0), 7u);
 }
 
@@ -140,9 +140,7 @@ TEST(Gdi16, FiveSixFivePixelsConvertBothWays) {
     screen->SetPixelValue(1, 1, screen->NativeValue(c));
     const Rgb back = screen->PixelRgb(1, 1);
     EXPECT_EQ(back & 0xF8FCF8, c & 0xF8FCF8) << std::hex << c;
-    if (c == 0xFFFFFF || c == 0) {
-      EXPECT_EQ(back, c);
-    }
+    if (c == 0xFFFFFF || c == 0) { EXPECT_EQ(back, c); }
   }
   EXPECT_EQ(screen->NativeValue(0xFF0000), 0xF800u);
   EXPECT_EQ(screen->NativeValue(0x00FF00), 0x07E0u);

@@ -36,14 +36,15 @@ class Launcher : public testing::Test {
   std::string Packaged(const std::string& launcher, const std::string& path) {
     fs::create_directories(fs::path(path).parent_path());
     WriteFile(folder_ + "film.ekcab", std::string(300000, 'c'));
-    const std::string command = "'" + BuildFolder() + "player/ekpack' '" + launcher + "' '" + folder_ + "film.ekcab' '" +
-                                path + "'";
+    const std::string command =
+        "'" + BuildFolder() + "player/ekpack' '" + launcher + "' '" + folder_ + "film.ekcab' '" + path + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return path;
   }
 
   TLaunch Start(const std::string& program, const std::vector<std::string>& arguments) {
-    std::string command = "cd '" + folder_ + "' && TMPDIR='" + temp_ + "' EK_START_RECORD='" + record_ + "' '" + program + "'";
+    std::string command =
+        "cd '" + folder_ + "' && TMPDIR='" + temp_ + "' EK_START_RECORD='" + record_ + "' '" + program + "'";
     for (const std::string& a : arguments) command += " '" + a + "'";
     command += " 2>'" + folder_ + "err.txt'";
     TLaunch run;

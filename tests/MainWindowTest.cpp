@@ -90,8 +90,7 @@ TEST_F(MainWindow, MenusAndPopupCarryTheActionsInOrder) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(menus[i]->text().toStdString(), titles[i]);
   using Lines = std::vector<std::string>;
   EXPECT_EQ(Items(menus[0]->menu()), (Lines{"Загрузить\tCtrl+O", "-", "Выход\tAlt+F4"}));
-  EXPECT_EQ(Items(menus[1]->menu()),
-            (Lines{"Воспроизведение\tF9", "Пауза\tF10", "Стоп\tF11", "-", "Сегменты\tF6"}));
+  EXPECT_EQ(Items(menus[1]->menu()), (Lines{"Воспроизведение\tF9", "Пауза\tF10", "Стоп\tF11", "-", "Сегменты\tF6"}));
   EXPECT_EQ(Items(menus[2]->menu()), (Lines{"Отображать панель\tF7", "В отдельном окне\tF8"}));
   EXPECT_EQ(Items(menus[3]->menu()), (Lines{"Справка\tF1", "-", "О программе ...\t"}));
   EXPECT_EQ(Items(player.pupMain),
@@ -114,10 +113,11 @@ TEST_F(MainWindow, MenusAndPopupCarryTheActionsInOrder) {
 TEST_F(MainWindow, ControlPanelAsLaidOut) {
   const std::pair<QToolButton*, QRect> buttons[] = {
       {player.btnLoadFromFile, {2, 2, 20, 20}}, {player.btnPlay, {32, 2, 18, 20}},
-      {player.btnPause, {52, 2, 20, 20}},        {player.btnStop, {74, 2, 20, 20}},
-      {player.btnSegments, {102, 2, 20, 20}},    {player.SpeedButton1, {126, 2, 20, 20}},
+      {player.btnPause, {52, 2, 20, 20}},       {player.btnStop, {74, 2, 20, 20}},
+      {player.btnSegments, {102, 2, 20, 20}},   {player.SpeedButton1, {126, 2, 20, 20}},
       {player.btnInOwnWindow, {152, 2, 18, 20}}};
-  for (const auto& [button, bounds] : buttons) EXPECT_EQ(button->geometry(), bounds) << button->objectName().toStdString();
+  for (const auto& [button, bounds] : buttons)
+    EXPECT_EQ(button->geometry(), bounds) << button->objectName().toStdString();
   EXPECT_EQ(player.pbrProgress->geometry(), QRect(184, 7, 173, 10));
   EXPECT_EQ(player.pnlControls->height(), 24);
   player.resize(1200, 700);
@@ -131,12 +131,15 @@ TEST_F(MainWindow, ControlPanelAsLaidOut) {
 
 TEST_F(MainWindow, EveryShortcutReachesItsActionInTheMainAndTheDisplayWindow) {
   player.OpenDialog = [](const std::string&) { return std::nullopt; };
-  const std::pair<QAction*, QKeySequence> keys[] = {
-      {player.ALoadFromFile, QKeySequence(Qt::CTRL | Qt::Key_O)}, {player.APlay, QKeySequence(Qt::Key_F9)},
-      {player.APause, QKeySequence(Qt::Key_F10)},                 {player.AStop, QKeySequence(Qt::Key_F11)},
-      {player.ASegments, QKeySequence(Qt::Key_F6)},               {player.AShowPanel, QKeySequence(Qt::Key_F7)},
-      {player.ASetOwnWindow, QKeySequence(Qt::Key_F8)},           {player.AHelp, QKeySequence(Qt::Key_F1)},
-      {player.AExit, QKeySequence(Qt::ALT | Qt::Key_F4)}};
+  const std::pair<QAction*, QKeySequence> keys[] = {{player.ALoadFromFile, QKeySequence(Qt::CTRL | Qt::Key_O)},
+                                                    {player.APlay, QKeySequence(Qt::Key_F9)},
+                                                    {player.APause, QKeySequence(Qt::Key_F10)},
+                                                    {player.AStop, QKeySequence(Qt::Key_F11)},
+                                                    {player.ASegments, QKeySequence(Qt::Key_F6)},
+                                                    {player.AShowPanel, QKeySequence(Qt::Key_F7)},
+                                                    {player.ASetOwnWindow, QKeySequence(Qt::Key_F8)},
+                                                    {player.AHelp, QKeySequence(Qt::Key_F1)},
+                                                    {player.AExit, QKeySequence(Qt::ALT | Qt::Key_F4)}};
   for (QWidget* window : {static_cast<QWidget*>(&player), static_cast<QWidget*>(&display)}) {
     for (const auto& [action, key] : keys) {
       ShowActive(*window);
@@ -329,7 +332,7 @@ struct LayoutCase {
   bool separate;
   bool stretch;
   int scaledWidth, scaledHeight;
-  QRect displayClient;        // separate mode: where the display window's client area ends up
+  QRect displayClient;  // separate mode: where the display window's client area ends up
 };
 
 void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
@@ -360,7 +363,8 @@ TEST_P(Layout, PlacesThePicture) {
     const QRect frame = display.frameGeometry(), client = display.geometry();
     const int right = frame.right() - client.right(), bottom = frame.bottom() - client.bottom();
     QRect expected = c.displayClient;
-    if (display.HasDialogBorder() && expected.right() + right >= c.areaWidth) expected.moveRight(c.areaWidth - 1 - right);
+    if (display.HasDialogBorder() && expected.right() + right >= c.areaWidth)
+      expected.moveRight(c.areaWidth - 1 - right);
     if (display.HasDialogBorder() && expected.bottom() + bottom >= c.areaHeight)
       expected.moveBottom(c.areaHeight - 1 - bottom);
     EXPECT_EQ(client, expected);

@@ -1,5 +1,5 @@
-#include "MovieReader.h"
 #include "MovieDamaged.h"
+#include "MovieReader.h"
 
 #include <gtest/gtest.h>
 
@@ -201,9 +201,7 @@ TEST(MovieReader, OutOfRangeCountsAndLengthsAreRefused) {
     try {
       Load(bytes);
       ADD_FAILURE() << "accepted: " << c.message;
-    } catch (const EMovieDamaged& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
-    }
+    } catch (const EMovieDamaged& e) { EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what(); }
   }
 }
 
@@ -285,8 +283,9 @@ TEST(MovieReader, ShapesOfTheWholeMovieStayWithinTheirBudget) {
   } catch (const EMovieDamaged& e) {
     // The bytes so far depend on the size of the shape object.
     const std::string message = e.what();
-    EXPECT_EQ(message.rfind("segment 2: cursor shape 3 of 1024 x 1024 pixels brings the movie's cursor shapes to 67", 0),
-              0u) << message;
+    EXPECT_EQ(
+        message.rfind("segment 2: cursor shape 3 of 1024 x 1024 pixels brings the movie's cursor shapes to 67", 0), 0u)
+        << message;
     EXPECT_NE(message.find(" bytes, more than the 67108864 bytes a movie may have"), std::string::npos) << message;
   }
 }
@@ -323,9 +322,7 @@ TEST(MovieReader, FrameStreamsTooLongToPlayAreNeverHeld) {
   try {
     playback.SetCurSegment();
     ADD_FAILURE() << "no error";
-  } catch (const platform::Exception& e) {
-    EXPECT_STREQ(e.what(), "Segment is too big");
-  }
+  } catch (const platform::Exception& e) { EXPECT_STREQ(e.what(), "Segment is too big"); }
   playback.CurSegment = 1;
   EXPECT_EQ(playback.SetCurSegment(), result::AllRight);
 }

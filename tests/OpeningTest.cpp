@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/mount.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,8 +22,8 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QMimeData>
-#include <QUrl>
 #include <QSettings>
+#include <QUrl>
 
 #include "CabIntf.h"
 #include "CabinetFixtures.h"
@@ -171,7 +171,8 @@ TEST_F(Opening, RefusedFormatsShowMessageThree) {
   EXPECT_EQ(fs::file_size(player.TempDir + "temp.ekcab"), 0u);
 
   // A trailer past the file's start, a negative one, and a file shorter than a trailer are refused before any copy.
-  for (const auto& [file, trailer] : {std::pair{"past.exe", int64_t{100000}}, std::pair{"negative.exe", int64_t{0xFFFFFFF0}}}) {
+  for (const auto& [file, trailer] :
+       {std::pair{"past.exe", int64_t{100000}}, std::pair{"negative.exe", int64_t{0xFFFFFFF0}}}) {
     fs::remove(player.TempDir + "temp.ekcab");
     MessageBoxRecorder::boxes.clear();
     EXPECT_FALSE(player.OpenMovie(Packaged(folder_ + file, "cab", trailer)));
@@ -254,8 +255,8 @@ TEST_F(Opening, CabinetThatWouldBlockTheFixedNamesIsRefusedAndOpeningGoesOn) {
 // The private folder is the packaged movie's program folder: whatever else a
 // cabinet holds would be taken for the player's own files there.
 TEST_F(Opening, OnlyTheMovieFileIsTakenOutOfACabinet) {
-  const std::vector<std::string> planted{"HHCtrl.OCX", "ekPlayer.chm", "cabinet.dll", "ekPlayer.exe/x",
-                                         "platforms/libqxcb.so", "libmark.so"};
+  const std::vector<std::string> planted{"HHCtrl.OCX",     "ekPlayer.chm",         "cabinet.dll",
+                                         "ekPlayer.exe/x", "platforms/libqxcb.so", "libmark.so"};
   std::vector<std::pair<std::string, std::string>> entries{{"MyFilm.~ekflm", MovieBytes(movie_)}};
   for (const std::string& name : planted) entries.emplace_back(name, "planted");
   const std::string cabinet = MakeLinkedCabinet(folder_ + "planting.ekcab", entries);
@@ -328,11 +329,13 @@ TEST_F(Opening, FullDiskRemovesThePartialCabinetAndSaysSo) {
   std::string cabinet;
   for (int i = 0; i < 200000; ++i) cabinet += static_cast<char>(i * 2654435761u >> 13);
   EXPECT_FALSE(player.OpenMovie(Packaged(folder_ + "big.exe", cabinet)));
-  EXPECT_EQ(Messages(), std::vector<std::string>{"LoadFromFile: Не могу записать файл temp.ekcab: на диске нет места."});
+  EXPECT_EQ(Messages(),
+            std::vector<std::string>{"LoadFromFile: Не могу записать файл temp.ekcab: на диске нет места."});
   EXPECT_FALSE(fs::exists(mount + "temp.ekcab"));
   // The space is free again for the next movie.
   MessageBoxRecorder::boxes.clear();
-  ASSERT_TRUE(player.OpenMovie(Packaged(folder_ + "small.exe", ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_))))));
+  ASSERT_TRUE(
+      player.OpenMovie(Packaged(folder_ + "small.exe", ReadFile(MovieCabinet(folder_, "c.cab", MovieBytes(movie_))))));
   ExpectLoaded();
 }
 
@@ -365,9 +368,8 @@ TEST_F(Opening, TheOpenDialogTakesOnlyExistingFilesAndOffersEveryKindOfMovie) {
   QFileDialog dialog;
   SetUpOpenDialog(dialog);
   EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
-  EXPECT_EQ(dialog.nameFilters(),
-            QStringList({"ekLensa Files (*.ekcab)", "Фильмы-программы (*.exe *.EXE)", "Файлы фильмов (*.~ekflm)",
-                         "Все файлы (*)"}));
+  EXPECT_EQ(dialog.nameFilters(), QStringList({"ekLensa Files (*.ekcab)", "Фильмы-программы (*.exe *.EXE)",
+                                               "Файлы фильмов (*.~ekflm)", "Все файлы (*)"}));
 }
 
 TEST_F(Opening, TheOpenDialogOpensWhereTheLastMovieWasChosen) {

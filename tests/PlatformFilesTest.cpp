@@ -34,7 +34,10 @@ class TempPathTest : public testing::Test {
     folder_ = base_ / ("ekPlayer-" + std::to_string(::getuid()));
   }
   void TearDown() override {
-    if (old_.empty()) ::unsetenv("TMPDIR"); else ::setenv("TMPDIR", old_.c_str(), 1);
+    if (old_.empty())
+      ::unsetenv("TMPDIR");
+    else
+      ::setenv("TMPDIR", old_.c_str(), 1);
     fs::remove_all(base_);
   }
   fs::path base_, folder_;
@@ -97,7 +100,10 @@ TEST_F(TempPathTest, TemporaryFolderThatCannotBeMadeUsesTheRuntimeFolder) {
   ExpectPrivateFolder(chosen);
   ::unsetenv("XDG_RUNTIME_DIR");
   ExpectPrivateFolder(GetTempPath());
-  if (savedRuntime.empty()) ::unsetenv("XDG_RUNTIME_DIR"); else ::setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+  if (savedRuntime.empty())
+    ::unsetenv("XDG_RUNTIME_DIR");
+  else
+    ::setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
 }
 
 TEST(ForceDirectoriesTest, EveryFolderIsPrivateWhateverTheUmask) {

@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 

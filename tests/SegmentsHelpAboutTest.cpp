@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -95,7 +95,7 @@ TEST_F(Dialogs, F6ShowsNothingWithoutAMovieAndTogglesAndRefillsWithOne) {
   EXPECT_EQ(segments.Cell(0, 0), QStringLiteral("№"));
   EXPECT_EQ(segments.Cell(1, 1), QStringLiteral("Вступление"));
   EXPECT_EQ(segments.Cell(2, 1), QStringLiteral("00:00:01.000"));
-  EXPECT_EQ(segments.Cell(2, 2), QString());  // frame rate 0
+  EXPECT_EQ(segments.Cell(2, 2), QString());                       // frame rate 0
   EXPECT_EQ(segments.Cell(2, 3), QStringLiteral("00:00:01.000"));  // a day and a second: the day is not shown
   EXPECT_EQ(segments.pos(), QPoint(301, 127));
   EXPECT_EQ(segments.size(), QSize(569, 424));
@@ -168,10 +168,9 @@ TEST_F(Dialogs, TheTitleRowStaysAndHomeAndEndGoToTheFirstAndLastSegment) {
   EXPECT_EQ(grid.horizontalHeaderItem(1)->text(), QStringLiteral("Название"));
   // Rows of the text's height: far more than ten of the 41 segments are seen.
   EXPECT_GT(grid.viewport()->height() / grid.rowHeight(1), 15);
-  for (const auto& [key, modifiers, row] : {std::tuple{Qt::Key_End, Qt::ControlModifier, 41},
-                                             std::tuple{Qt::Key_Home, Qt::ControlModifier, 1},
-                                             std::tuple{Qt::Key_End, Qt::NoModifier, 41},
-                                             std::tuple{Qt::Key_Home, Qt::NoModifier, 1}}) {
+  for (const auto& [key, modifiers, row] :
+       {std::tuple{Qt::Key_End, Qt::ControlModifier, 41}, std::tuple{Qt::Key_Home, Qt::ControlModifier, 1},
+        std::tuple{Qt::Key_End, Qt::NoModifier, 41}, std::tuple{Qt::Key_Home, Qt::NoModifier, 1}}) {
     QTest::keyClick(&grid, key, modifiers);
     EXPECT_EQ(grid.currentRow(), row) << key;
     EXPECT_EQ(grid.horizontalScrollBar()->value(), 0) << key;
@@ -392,7 +391,8 @@ TEST(HelpFile, IsBuiltAndItsTopicsResolve) {
   chmUnitInfo page{};
   ASSERT_EQ(chm_resolve_object(file, "/ekPlayer_v1_2.htm", &page), CHM_RESOLVE_SUCCESS);
   std::string text(static_cast<size_t>(page.length), '\0');
-  chm_retrieve_object(file, &page, reinterpret_cast<unsigned char*>(text.data()), 0, static_cast<LONGINT64>(page.length));
+  chm_retrieve_object(file, &page, reinterpret_cast<unsigned char*>(text.data()), 0,
+                      static_cast<LONGINT64>(page.length));
   EXPECT_NE(text.find("name=\"Segments\""), std::string::npos);
   chm_close(file);
 }

@@ -98,9 +98,11 @@ TEST_F(Transport, PresentCopiesWhatChangedAndShowsTheWholeFrame) {
     mw::Picture picture = fixtures::Pattern(301, 200, depth, 1);
     for (int f = 0; f < 8; ++f) {
       for (int y = 20 + f * 10; y < 30 + f * 10; ++y)
-        for (int x = 100 + f * 7; x < 140 + f * 7; ++x) picture.at(x, y) = depth == 8 ? 77 : 0x123456u * (f + 1) & 0xFFFFFF;
+        for (int x = 100 + f * 7; x < 140 + f * 7; ++x)
+          picture.at(x, y) = depth == 8 ? 77 : 0x123456u * (f + 1) & 0xFFFFFF;
       s.frames.push_back({picture, {0, static_cast<uint16_t>(10 + f * 30), static_cast<uint16_t>(150 - f * 5)}, {}});
-      if (depth == 8 && f == 0) s.frames.back().palette = {250, {0x101010, 0x202020, 0x303030, 0x404040, 0x505050, 0xFFFFFF}};
+      if (depth == 8 && f == 0)
+        s.frames.back().palette = {250, {0x101010, 0x202020, 0x303030, 0x404040, 0x505050, 0xFFFFFF}};
     }
     player.AStopExecute();
     player.FreeSegments();
@@ -115,7 +117,8 @@ TEST_F(Transport, PresentCopiesWhatChangedAndShowsTheWholeFrame) {
         for (int x = 0; x < 301; ++x) {
           const uint32_t v = bitmap.PixelValue(x, y);
           const gdi::RGBQuad& c = player.ColorTable[v & 0xFF];
-          composed.push_back(depth == 8 ? (uint32_t{c.rgbRed} << 16 | uint32_t{c.rgbGreen} << 8 | c.rgbBlue) : v & 0xFFFFFF);
+          composed.push_back(depth == 8 ? (uint32_t{c.rgbRed} << 16 | uint32_t{c.rgbGreen} << 8 | c.rgbBlue)
+                                        : v & 0xFFFFFF);
         }
       player.TimerTimer();
       ASSERT_EQ(Shown().pixels, composed) << int{depth} << " frame " << player.FrameIndex;

@@ -60,9 +60,7 @@ int OpenRepeatedly(const std::string& tempDir, const std::string& path, const st
       });
       if (result == TExtractResult::TempMovieFileBusy) continue;
       if (result != TExtractResult::Extracted || name != expected) ++wrong;
-    } catch (const std::exception&) {
-      ++wrong;
-    }
+    } catch (const std::exception&) { ++wrong; }
   }
   return wrong;
 }
@@ -82,7 +80,8 @@ TEST(TwoPlayers, EachOpeningReadsItsOwnMovie) {
   }
   constexpr int kRounds = 100;
   std::vector<pid_t> players;
-  for (const auto& [path, name] : {std::pair{first, "first"}, std::pair{second, "second"}, std::pair{packaged, "second"}}) {
+  for (const auto& [path, name] :
+       {std::pair{first, "first"}, std::pair{second, "second"}, std::pair{packaged, "second"}}) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) _exit(std::min(OpenRepeatedly(tempDir, path, name, kRounds), 100));

@@ -10,7 +10,9 @@ constexpr size_t kFileEntryBytes = 16;
 constexpr size_t kMaxNameBytes = 257;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24); }
+uint32_t U32(const uint8_t* p) {
+  return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+}
 
 bool ReadAt(Context& c, intptr_t hf, uint32_t offset, uint8_t* buffer, uint32_t count, uint32_t& got) {
   if (offset > INT32_MAX || c.seek(hf, static_cast<int32_t>(offset), 0) == -1) return false;

@@ -3,8 +3,8 @@
 #include <mspack.h>
 
 #include <cstdio>
-#include <deque>
 #include <cstring>
+#include <deque>
 #include <new>
 #include <string>
 #include <vector>
@@ -15,13 +15,13 @@
 
 namespace {
 
-using ekcab::Context;
 using ekcab::CabinetTableEntry;
-using ekcab::ReadFileTable;
+using ekcab::Context;
 using ekcab::IsCabinet;
 using ekcab::kContinuedFromPrev;
-using ekcab::kContinuedToNext;
 using ekcab::kContinuedPrevAndNext;
+using ekcab::kContinuedToNext;
+using ekcab::ReadFileTable;
 
 // libmspack's file: a handle of the caller's. Extracted data goes to a handle
 // the caller answered to fdintCOPY_FILE, named to libmspack by this prefix.
@@ -364,8 +364,8 @@ HFDI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnr
   c->close = pfnclose;
   c->seek = pfnseek;
   c->erf = perf;
-  c->system = {SysOpen, SysClose, SysRead, SysWrite, SysSeek, SysTell, SysMessage,
-                    SysAllocTagged, SysFree, SysCopy, nullptr};
+  c->system = {SysOpen,    SysClose,       SysRead, SysWrite, SysSeek, SysTell,
+               SysMessage, SysAllocTagged, SysFree, SysCopy,  nullptr};
   return c;
 }
 

@@ -22,7 +22,7 @@ std::shared_ptr<TChmFile> openFile;
 
 // file: the help file's path, optionally followed by "::/topic.htm#anchor".
 extern "C" __attribute__((visibility("default"))) void* HtmlHelpA(void* owner, const char* file, uint32_t command,
-                                                                   uintptr_t) {
+                                                                  uintptr_t) {
   if (command != HH_DISPLAY_TOPIC || !file) return nullptr;
   const std::string request = file;
   const size_t separator = request.find("::");

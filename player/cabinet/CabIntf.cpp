@@ -25,9 +25,9 @@ using FDICreateFn = HFDI (*)(PFNALLOC, PFNFREE, PFNOPEN, PFNREAD, PFNWRITE, PFNC
 using FDICopyFn = BOOL (*)(HFDI, char*, char*, int32_t, PFNFDINOTIFY, PFNFDIDECRYPT, void*);
 using FDIDestroyFn = BOOL (*)(HFDI);
 
-constexpr std::array<const char*, 9> kEntryPoints{"FCICreate", "FCIAddFile", "FCIFlushCabinet", "FCIFlushFolder",
-                                                  "FCIDestroy", "FDICreate", "FDIIsCabinet", "FDICopy",
-                                                  "FDIDestroy"};
+constexpr std::array<const char*, 9> kEntryPoints{"FCICreate",      "FCIAddFile", "FCIFlushCabinet",
+                                                  "FCIFlushFolder", "FCIDestroy", "FDICreate",
+                                                  "FDIIsCabinet",   "FDICopy",    "FDIDestroy"};
 
 void* library = nullptr;
 std::array<void*, 9> slots{};
@@ -82,8 +82,8 @@ HFDI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnr
   return Slot<FDICreateFn>(5)(pfnalloc, pfnfree, pfnopen, pfnread, pfnwrite, pfnclose, pfnseek, cpuType, perf);
 }
 
-BOOL FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int32_t flags, PFNFDINOTIFY pfnfdin,
-             PFNFDIDECRYPT pfnfdid, void* pvUser) {
+BOOL FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int32_t flags, PFNFDINOTIFY pfnfdin, PFNFDIDECRYPT pfnfdid,
+             void* pvUser) {
   return Slot<FDICopyFn>(7)(hfdi, pszCabinet, pszCabPath, flags, pfnfdin, pfnfdid, pvUser);
 }
 
@@ -195,8 +195,7 @@ int32_t CabFileSeek(intptr_t hf, int32_t distance, int32_t origin, int32_t* erro
   return static_cast<int32_t>(position);
 }
 
-int32_t SetFileDateTimeAttributes(const char* name, uint16_t date, uint16_t time, uint16_t attributes,
-                                  int32_t* error) {
+int32_t SetFileDateTimeAttributes(const char* name, uint16_t date, uint16_t time, uint16_t attributes, int32_t* error) {
   using namespace platform;
   const FileHandle handle = CreateFile(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
                                        FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_FOLLOW);

@@ -25,8 +25,8 @@ void ReleaseCabinetLibrary();
 
 HFDI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnread, PFNWRITE pfnwrite,
                PFNCLOSE pfnclose, PFNSEEK pfnseek, int32_t cpuType, ERF* perf);
-BOOL FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int32_t flags, PFNFDINOTIFY pfnfdin,
-             PFNFDIDECRYPT pfnfdid, void* pvUser);
+BOOL FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int32_t flags, PFNFDINOTIFY pfnfdin, PFNFDIDECRYPT pfnfdid,
+             void* pvUser);
 BOOL FDIDestroy(HFDI hfdi);
 
 extern "C" {
@@ -49,7 +49,6 @@ int32_t CabFileClose(intptr_t hf, int32_t* error);
 int32_t CabFileSeek(intptr_t hf, int32_t distance, int32_t origin, int32_t* error);
 // DOS date and time taken as local time; attributes masked with 0x27.
 // 1 when the file could be opened, else 0.
-int32_t SetFileDateTimeAttributes(const char* name, uint16_t date, uint16_t time, uint16_t attributes,
-                                  int32_t* error);
+int32_t SetFileDateTimeAttributes(const char* name, uint16_t date, uint16_t time, uint16_t attributes, int32_t* error);
 
 }  // namespace cabintf

@@ -4,10 +4,10 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 #include <utility>
 
@@ -130,8 +130,7 @@ void TSTCabReader::ExtractFiles(const std::string& cabinetFile, const std::strin
     if (!FdiContext) {
       ErrorInfo = {};
       FdiContext = cabintf::FDICreate(cabintf::CabAlloc, cabintf::CabFree, cabintf::CabOpen, cabintf::CabRead,
-                                      cabintf::CabWrite, cabintf::CabClose, cabintf::CabSeek, cpuUNKNOWN,
-                                      &ErrorInfo);
+                                      cabintf::CabWrite, cabintf::CabClose, cabintf::CabSeek, cpuUNKNOWN, &ErrorInfo);
       CheckFdiResult(FdiContext != nullptr);
     }
     std::string name = platform::ExtractFileName(current);
@@ -148,7 +147,8 @@ void TSTCabReader::ExtractFiles(const std::string& cabinetFile, const std::strin
     } else {
       current.clear();
     }
-    if (flags.count(TSTCabExtractFlag::SingleCabinet)) current.clear();
+    if (flags.count(TSTCabExtractFlag::SingleCabinet))
+      current.clear();
     else if (!current.empty() && !platform::FileExists(current = platform::FindFileIgnoringCase(current)))
       current.clear();
   }
@@ -208,8 +208,8 @@ intptr_t TSTCabReader::CopyFile(FDINOTIFICATION& n, bool& anAbort) {
   const size_t slash = relative->find('/');
   if (slash != std::string::npos && ReservedNames.count(relative->substr(0, slash))) {
     ERF refused{FDIERROR_USER_ABORT, 0, 1};
-    throw ESTCabinet(refused, "Refused to extract \"" + source + "\": it would make a folder of " +
-                                  relative->substr(0, slash));
+    throw ESTCabinet(refused,
+                     "Refused to extract \"" + source + "\": it would make a folder of " + relative->substr(0, slash));
   }
   std::string target = JoinPath({DestinationFolder, *relative});
   if (OnCopyFile) OnCopyFile(*this, source, n.cb, n.date, n.time, n.attribs, n.iFolder, target, anAbort);
@@ -230,8 +230,8 @@ intptr_t TSTCabReader::CopyFile(FDINOTIFICATION& n, bool& anAbort) {
   }
   // Cut to the extracted length, and never through a link.
   int32_t error = 0;
-  const intptr_t hf = cabintf::CabFileOpen(target.c_str(), EK_O_BINARY | EK_O_CREAT | EK_O_SEQUENTIAL | EK_O_WRONLY | EK_O_TRUNC,
-                                           &error, false);
+  const intptr_t hf = cabintf::CabFileOpen(
+      target.c_str(), EK_O_BINARY | EK_O_CREAT | EK_O_SEQUENTIAL | EK_O_WRONLY | EK_O_TRUNC, &error, false);
   if (error != 0) cabintf::CabinetIoError = error;
   if (hf == -1) return -1;
   SourceNames.push_back(source);

@@ -33,23 +33,20 @@ class TSTCabReader;
 using TSTCabReaderCabinetInfoEvent =
     std::function<void(TSTCabReader& sender, const std::string& aNextCabName, const std::string& aNextDiskName,
                        const std::string& aCabPath, uint16_t aSetID, uint16_t aCabNo, bool& anAbort)>;
-using TSTCabReaderCopyFileEvent =
-    std::function<void(TSTCabReader& sender, const std::string& aSrcFileName, int32_t anUncompressedSize,
-                       uint16_t aDate, uint16_t aTime, uint16_t anAttrs, uint16_t aFolderNo,
-                       std::string& aDstFullFileName, bool& anAbort)>;
+using TSTCabReaderCopyFileEvent = std::function<void(
+    TSTCabReader& sender, const std::string& aSrcFileName, int32_t anUncompressedSize, uint16_t aDate, uint16_t aTime,
+    uint16_t anAttrs, uint16_t aFolderNo, std::string& aDstFullFileName, bool& anAbort)>;
 using TSTCabReaderCopyPartialFileEvent =
     std::function<void(TSTCabReader& sender, const std::string& aSrcFileName, const std::string& aStartCabName,
                        const std::string& aStartDiskName, const std::string& aDstFullFileName, bool& anAbort)>;
-using TSTCabReaderCloseFileEvent =
-    std::function<void(TSTCabReader& sender, const std::string& aSrcFileName, uint16_t aDate, uint16_t aTime,
-                       uint16_t anAttrs, uint16_t aFolderNo, bool& anExec, const std::string& aDstFullFileName,
-                       bool& anAbort)>;
+using TSTCabReaderCloseFileEvent = std::function<void(
+    TSTCabReader& sender, const std::string& aSrcFileName, uint16_t aDate, uint16_t aTime, uint16_t anAttrs,
+    uint16_t aFolderNo, bool& anExec, const std::string& aDstFullFileName, bool& anAbort)>;
 using TSTCabReaderNextCabinetEvent =
     std::function<void(TSTCabReader& sender, const std::string& aCabName, const std::string& aDiskName,
                        std::string& aCabPath, FDIERROR anError, bool& anAbort)>;
-using TSTCabReaderUnrecognizedNotifyEvent =
-    std::function<void(TSTCabReader& sender, FDINOTIFICATIONTYPE aNotifyType, FDINOTIFICATION& aNotify,
-                       int32_t& aResult)>;
+using TSTCabReaderUnrecognizedNotifyEvent = std::function<void(TSTCabReader& sender, FDINOTIFICATIONTYPE aNotifyType,
+                                                               FDINOTIFICATION& aNotify, int32_t& aResult)>;
 
 class TSTCabReader {
  public:

@@ -80,8 +80,8 @@ TExtractResult TMovieExtraction::Extract(const std::string& path, TSTCabReader& 
   // The movie file alone: the folder is also the packaged movie's program
   // folder, where any other entry could stand in for a library or the help.
   const std::string movieTarget = AddTrailingBackslash(TempDir) + kMovieFileName;
-  reader.OnCopyFile = [movieTarget](TSTCabReader&, const std::string&, int32_t, uint16_t, uint16_t, uint16_t,
-                                    uint16_t, std::string& target, bool&) {
+  reader.OnCopyFile = [movieTarget](TSTCabReader&, const std::string&, int32_t, uint16_t, uint16_t, uint16_t, uint16_t,
+                                    std::string& target, bool&) {
     if (target != movieTarget) target.clear();
   };
   try {
@@ -104,8 +104,7 @@ void RemoveExtractedFiles(const std::string& tempDir) {
   }
 }
 
-TExtractResult TMovieExtraction::ExtractAndRead(const std::string& path, TSTCabReader& reader,
-                                                std::string& cabinetFile,
+TExtractResult TMovieExtraction::ExtractAndRead(const std::string& path, TSTCabReader& reader, std::string& cabinetFile,
                                                 const std::function<void(platform::TStream&)>& read) {
   const platform::TFolderLock lock(TempDir, TempFolderWait);
   if (!lock.Held()) {

@@ -17,11 +17,11 @@ class TStream;
 
 enum class TExtractResult {
   Extracted,
-  TempMovieFileBusy,        // the old temporary movie file can't be removed, or another player holds it
-  TempCabinetNotCreated,    // "temp.ekcab" can't be created
-  TempCabinetNotWritten,    // "temp.ekcab" can't be written whole (a full disk); nothing of it stays
-  UnsupportedFormat,        // not a cabinet, damaged, or a packaged movie that can't be read
-  MovieFileNotOpened,       // extracted, but the cabinet held no movie file that can be opened
+  TempMovieFileBusy,      // the old temporary movie file can't be removed, or another player holds it
+  TempCabinetNotCreated,  // "temp.ekcab" can't be created
+  TempCabinetNotWritten,  // "temp.ekcab" can't be written whole (a full disk); nothing of it stays
+  UnsupportedFormat,      // not a cabinet, damaged, or a packaged movie that can't be read
+  MovieFileNotOpened,     // extracted, but the cabinet held no movie file that can be opened
 };
 
 struct TMovieExtraction {

@@ -26,7 +26,8 @@ void ReadShapes(FieldReader& reader, SegInfo& info, int64_t before) {
   const int32_t count = reader.Int32("shape count");
   if (count < 0) throw EMovieDamaged("shape count " + std::to_string(count) + " is negative");
   if (count > TCursorList::kCapacity)
-    throw EMovieDamaged("shape count " + std::to_string(count) + " is more than the 65536 cursor shapes a segment can have");
+    throw EMovieDamaged("shape count " + std::to_string(count) +
+                        " is more than the 65536 cursor shapes a segment can have");
   if (count * kMinShapeBytes > reader.Remaining())
     throw EMovieDamaged(std::to_string(count) + " cursor shapes need at least " +
                         std::to_string(count * kMinShapeBytes) + " bytes, but only " +
@@ -38,9 +39,7 @@ void ReadShapes(FieldReader& reader, SegInfo& info, int64_t before) {
     try {
       // A shape that fails to build stays in its slot without a cursor.
       (void)shape.LoadFromStream(reader);
-    } catch (const EMovieDamaged& e) {
-      throw EMovieDamaged("cursor shape " + std::to_string(i + 1) + ": " + e.what());
-    }
+    } catch (const EMovieDamaged& e) { throw EMovieDamaged("cursor shape " + std::to_string(i + 1) + ": " + e.what()); }
     info.MovieShapeBytes += shape.MemoryBytes();
     if (info.MovieShapeBytes > kMaxMovieShapeBytes)
       throw EMovieDamaged("cursor shape " + std::to_string(i + 1) + " of " + std::to_string(shape.DrawnWidth()) +
@@ -78,9 +77,7 @@ template <class T>
 std::unique_ptr<T> MakePart(const char* nilMessage) {
   try {
     return std::make_unique<T>();
-  } catch (const std::bad_alloc&) {
-    throw platform::Exception(nilMessage);
-  }
+  } catch (const std::bad_alloc&) { throw platform::Exception(nilMessage); }
 }
 
 void CopyStream(FieldReader& reader, platform::TMemoryStream& target, int64_t length, const char* field,
@@ -88,9 +85,7 @@ void CopyStream(FieldReader& reader, platform::TMemoryStream& target, int64_t le
   reader.RequireLength(length, field);
   try {
     target.CopyFrom(reader.Stream(), length);
-  } catch (const std::bad_alloc&) {
-    throw platform::Exception(nilMessage);
-  }
+  } catch (const std::bad_alloc&) { throw platform::Exception(nilMessage); }
   reader.Advanced(length);
   target.SetPosition(0);
 }
@@ -130,9 +125,7 @@ void ReadSegmentHead(platform::TStream& stream, std::vector<std::unique_ptr<SegI
     if (info.SegStreamSize >= 0 && info.FrameCount > info.SegStreamSize / kFrameHeadBytes)
       throw EMovieDamaged(std::to_string(info.FrameCount) + " frames cannot fit in a frame stream of " +
                           std::to_string(info.SegStreamSize) + " bytes");
-  } catch (const EMovieDamaged& e) {
-    throw EMovieDamaged(SegmentPrefix(number) + e.what());
-  }
+  } catch (const EMovieDamaged& e) { throw EMovieDamaged(SegmentPrefix(number) + e.what()); }
 }
 
 void ReadSegmentFrames(platform::TStream& stream, SegInfo& info, int number) {
@@ -147,9 +140,7 @@ void ReadSegmentFrames(platform::TStream& stream, SegInfo& info, int number) {
       const int32_t length = reader.Int32("palette length");
       CopyStream(reader, *info.PaletteStream, length, "palette stream", "LoadSegmentFromStream: PaletteStream = nil");
     }
-  } catch (const EMovieDamaged& e) {
-    throw EMovieDamaged(SegmentPrefix(number) + e.what());
-  }
+  } catch (const EMovieDamaged& e) { throw EMovieDamaged(SegmentPrefix(number) + e.what()); }
 }
 
 void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number) {

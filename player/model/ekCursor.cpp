@@ -51,9 +51,7 @@ uint8_t TekCursor::LoadFromStream(FieldReader& reader) {
     std::vector<uint8_t> bits;
     try {
       bits.resize(static_cast<size_t>(MaskInfo.ByteCount));
-    } catch (const std::bad_alloc&) {
-      return kNoMaskMemory;
-    }
+    } catch (const std::bad_alloc&) { return kNoMaskMemory; }
     reader.Bytes(bits.data(), MaskInfo.ByteCount, kMaskBits);
     MaskInfo.Bitmap = gdi::CreateBitmap(MaskInfo.Width, MaskInfo.Height, 1, 1, bits.data());
   } else {
@@ -80,13 +78,11 @@ uint8_t TekCursor::LoadFromStream(FieldReader& reader) {
 uint8_t TekCursor::LoadColorImage(FieldReader& reader) {
   // The image has no colour table, so only images of 16 bits and more have
   // colours. Its bytes must fill it: a few bytes can't stand for a large image.
-  const bool colorFits = SideInRange(ColorInfo.Width) && SideInRange(ColorInfo.Height) &&
-                         (ColorInfo.BitsPerPixel == 16 || ColorInfo.BitsPerPixel == 24 ||
-                          ColorInfo.BitsPerPixel == 32) &&
-                         ColorInfo.ByteCount == int64_t{gdi::RowStride(ColorInfo.Width, ColorInfo.BitsPerPixel, 4)} *
-                                                    ColorInfo.Height;
-  auto section = colorFits ? gdi::CreateDIBSection(ColorInfo.Width, ColorInfo.Height, ColorInfo.BitsPerPixel)
-                           : nullptr;
+  const bool colorFits =
+      SideInRange(ColorInfo.Width) && SideInRange(ColorInfo.Height) &&
+      (ColorInfo.BitsPerPixel == 16 || ColorInfo.BitsPerPixel == 24 || ColorInfo.BitsPerPixel == 32) &&
+      ColorInfo.ByteCount == int64_t{gdi::RowStride(ColorInfo.Width, ColorInfo.BitsPerPixel, 4)} * ColorInfo.Height;
+  auto section = colorFits ? gdi::CreateDIBSection(ColorInfo.Width, ColorInfo.Height, ColorInfo.BitsPerPixel) : nullptr;
   ColorInfo.Bitmap =
       section ? gdi::CreateBitmap(ColorInfo.Width, ColorInfo.Height, 1, platform::Screen().bitsPerPixel, nullptr)
               : nullptr;

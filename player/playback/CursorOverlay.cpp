@@ -33,9 +33,9 @@ void TMoviePlayback::DrawCursor() {
 
 bool TMoviePlayback::CursorSaveFits(int width, int height) {
   if (hbmCursor->Width() >= width && hbmCursor->Height() >= height) return true;
-  std::unique_ptr<gdi::Bitmap> larger =
-      PictureDepth >= 24 ? gdi::CreateCompatibleBitmap(width, height)
-                         : gdi::CreateDIBSection(width, height, 8, ColorTable.data(), 256);
+  std::unique_ptr<gdi::Bitmap> larger = PictureDepth >= 24
+                                            ? gdi::CreateCompatibleBitmap(width, height)
+                                            : gdi::CreateDIBSection(width, height, 8, ColorTable.data(), 256);
   if (!larger) return false;
   hbmCursor = std::move(larger);
   return true;

@@ -117,5 +117,6 @@ void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::
     }
     return;
   }
-  if (picture.BitsPerPixel() == 32) ApplyRunsUnpadded<uint32_t, 3, 2>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
+  if (picture.BitsPerPixel() == 32)
+    ApplyRunsUnpadded<uint32_t, 3, 2>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
 }

@@ -17,5 +17,4 @@
 // write past the picture end the frame there. `picture` is 32 bits per pixel
 // for 24- and 32-bit segments and 8 bits for 8-bit segments. The bytes that
 // changed are marked in `changed`.
-void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture,
-                      TChangedArea& changed);
+void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture, TChangedArea& changed);

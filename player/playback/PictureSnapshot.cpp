@@ -77,15 +77,9 @@ std::vector<uint8_t> EncodePicture(const gdi::Bitmap& picture) {
   std::vector<uint8_t> code;
   const size_t bytes = picture.ByteSize();
   switch (picture.BitsPerPixel()) {
-    case 32:
-      EncodePixels(reinterpret_cast<const uint32_t*>(picture.Bits()), bytes / 4, code);
-      break;
-    case 16:
-      EncodePixels(reinterpret_cast<const uint16_t*>(picture.Bits()), bytes / 2, code);
-      break;
-    default:
-      EncodePixels(picture.Bits(), bytes, code);
-      break;
+    case 32: EncodePixels(reinterpret_cast<const uint32_t*>(picture.Bits()), bytes / 4, code); break;
+    case 16: EncodePixels(reinterpret_cast<const uint16_t*>(picture.Bits()), bytes / 2, code); break;
+    default: EncodePixels(picture.Bits(), bytes, code); break;
   }
   code.shrink_to_fit();
   return code;

@@ -103,8 +103,6 @@ void TekLensaPlayer::spDisplayMouseDown(Qt::MouseButton button) {
   if (button == Qt::LeftButton) APlay->trigger();
 }
 
-
-
 void TekLensaPlayer::AHelpExecute() {
   // Asked for in the display window, which stays on top, help belongs to it
   // and so stays above it instead of opening beneath.

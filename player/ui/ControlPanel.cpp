@@ -26,9 +26,8 @@ QIcon GlyphIcon(const QString& file, QColor transparent) {
 
 QString GlyphFile(const QString& button) {
   static const std::pair<const char*, const char*> kGlyphs[] = {
-      {"btnLoadFromFile", "open"}, {"btnPlay", "play"},         {"btnPause", "pause"},
-      {"btnStop", "stop"},         {"btnSegments", "segments"}, {"SpeedButton1", "help"},
-      {"btnInOwnWindow", "ownwindow"}};
+      {"btnLoadFromFile", "open"}, {"btnPlay", "play"},      {"btnPause", "pause"},          {"btnStop", "stop"},
+      {"btnSegments", "segments"}, {"SpeedButton1", "help"}, {"btnInOwnWindow", "ownwindow"}};
   for (const auto& [name, file] : kGlyphs)
     if (button == QLatin1String(name)) return QLatin1String(file);
   return {};

@@ -71,8 +71,7 @@ void TekLensaPlayer::LayoutDisplayWindow(int w, int h) {
     if (top + height > sh) top = sh - height;
     left = std::max(left, 0);
     top = std::max(top, 0);
-    frmDisplay->PlaceClient(
-        QRect(left + client.left() - outer.left(), top + client.top() - outer.top(), w, h));
+    frmDisplay->PlaceClient(QRect(left + client.left() - outer.left(), top + client.top() - outer.top(), w, h));
   }
   frmDisplay->repaint();
   PictureLeft = 0;

@@ -4,6 +4,6 @@
 
 std::string TempCabinetNotWrittenText(uint32_t systemError) {
   const std::string reason = systemError == platform::ERROR_DISK_FULL ? std::string("на диске нет места")
-                                                                     : platform::SysErrorMessage(systemError);
+                                                                      : platform::SysErrorMessage(systemError);
   return "LoadFromFile: Не могу записать файл temp.ekcab: " + reason + ".";
 }

@@ -18,9 +18,9 @@
 #include "OpenDialog.h"
 #include "PaintBeforeLongJob.h"
 #include "PictureView.h"
+#include "ShowRestored.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
-#include "ShowRestored.h"
 #include "ekLensaPlayerImpl1.h"
 
 void TekLensaPlayer::CreateLoadingNotice() {
@@ -82,9 +82,7 @@ void TekLensaPlayer::OpenDroppedFile(const std::string& path) {
 void TekLensaPlayer::OpenNamedMovie() {
   WaitPointer pointer;
   if (FileName.empty() || !platform::FileExists(FileName)) return;
-  if (IsOwnWindowMode() && frmDisplay) {
-    ShowRestored(*frmDisplay);
-  }
+  if (IsOwnWindowMode() && frmDisplay) { ShowRestored(*frmDisplay); }
   if (!Loaded) OpenMovie(FileName);
 }
 

@@ -65,10 +65,10 @@ void TPictureView::PaintPart(QPainter& painter, const QRect& area, const QRect& 
   const auto from = [](int at, int span, int size) { return static_cast<int>(int64_t{at} * size / span); };
   const int sx0 = std::clamp(from(area.left() - target.left(), target.width(), picture.width()), 0, picture.width());
   const int sy0 = std::clamp(from(area.top() - target.top(), target.height(), picture.height()), 0, picture.height());
-  const int sx1 = std::clamp(from(area.right() + 1 - target.left(), target.width(), picture.width()) + 1, 0,
-                             picture.width());
-  const int sy1 = std::clamp(from(area.bottom() + 1 - target.top(), target.height(), picture.height()) + 1, 0,
-                             picture.height());
+  const int sx1 =
+      std::clamp(from(area.right() + 1 - target.left(), target.width(), picture.width()) + 1, 0, picture.width());
+  const int sy1 =
+      std::clamp(from(area.bottom() + 1 - target.top(), target.height(), picture.height()) + 1, 0, picture.height());
   const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
   if (source.isEmpty()) return;
   const auto back = [](int at, int size, int span) { return static_cast<int>(int64_t{at} * span / size); };

@@ -42,7 +42,8 @@ void TekLensaPlayer::PresentPicture() {
   }
   if (indexed) {
     std::array<QRgb, 256> colours;
-    for (int i = 0; i < 256; ++i) colours[i] = qRgb(ColorTable[i].rgbRed, ColorTable[i].rgbGreen, ColorTable[i].rgbBlue);
+    for (int i = 0; i < 256; ++i)
+      colours[i] = qRgb(ColorTable[i].rgbRed, ColorTable[i].rgbGreen, ColorTable[i].rgbBlue);
     // New colours change every pixel that uses them.
     if (colours != presentedColours_) {
       presentedColours_ = colours;

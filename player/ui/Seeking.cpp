@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "ekDisplay.h"
 #include "ShowRestored.h"
+#include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
 
 void TekLensaPlayer::CreateNavigationActions() {
@@ -23,9 +23,11 @@ void TekLensaPlayer::CreateNavigationActions() {
       {&APreviousSegment, {QKeySequence(Qt::Key_PageUp)}, &TekLensaPlayer::APreviousSegmentExecute},
       {&ANextSegment, {QKeySequence(Qt::Key_PageDown)}, &TekLensaPlayer::ANextSegmentExecute},
       {&AFirstFrame, {QKeySequence(Qt::Key_Home)}, &TekLensaPlayer::AFirstFrameExecute},
-      {&AFaster, {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)},
+      {&AFaster,
+       {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)},
        &TekLensaPlayer::AFasterExecute},
-      {&ASlower, {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
+      {&ASlower,
+       {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
        &TekLensaPlayer::ASlowerExecute},
       {&APlayPause, {QKeySequence(Qt::Key_Space)}, &TekLensaPlayer::APlayPauseExecute},
   };
@@ -48,9 +50,7 @@ void TekLensaPlayer::GoToFrame(int64_t frame) {
   int32_t segment = 0, frameInSegment = 0;
   if (!Loaded || !LocateFrame(frame, segment, frameInSegment)) return;
   if (PlayState == playstate::Stopped) {
-    if (IsOwnWindowMode() && frmDisplay) {
-      ShowRestored(*frmDisplay);
-    }
+    if (IsOwnWindowMode() && frmDisplay) { ShowRestored(*frmDisplay); }
     // Into a pause as the pause button makes one: through playing, timer on then off.
     SetPlayState(playstate::Playing);
     EnableTimer(true);

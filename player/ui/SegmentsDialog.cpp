@@ -41,9 +41,7 @@ void TekLensaPlayer::SegmentChosen(int row) {
   if (SegmentList.empty() || row < 1 || row > static_cast<int>(SegmentList.size())) return;
   const int32_t chosen = row - 1;
   switch (PlayState) {
-    case playstate::Stopped:
-      CurSegment = chosen;
-      break;
+    case playstate::Stopped: CurSegment = chosen; break;
     case playstate::Playing:
       // Stopping goes back to the first segment: the choice is made after it.
       AStop->trigger();
@@ -55,8 +53,7 @@ void TekLensaPlayer::SegmentChosen(int row) {
       AStop->trigger();
       CurSegment = chosen;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -24,9 +24,7 @@ std::optional<int> OpenMovieAtStart(TekLensaPlayer& player, const std::vector<st
     // A name that leads nowhere is said, in the words of the file layer.
     try {
       platform::TFileStream probe(*path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-    } catch (const platform::Exception& e) {
-      platform::MessageBox(e.what(), "Error", platform::MessageIcon::Error);
-    }
+    } catch (const platform::Exception& e) { platform::MessageBox(e.what(), "Error", platform::MessageIcon::Error); }
     return std::nullopt;
   }
   try {

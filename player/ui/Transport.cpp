@@ -6,11 +6,10 @@
 #include <QToolButton>
 
 #include "PictureView.h"
+#include "ShowRestored.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
-#include "ShowRestored.h"
 #include "ekLensaPlayerImpl1.h"
-
 
 void TekLensaPlayer::SetPlayState(uint8_t state) {
   UpdateButtonGlyphs();
@@ -42,8 +41,7 @@ void TekLensaPlayer::SetPlayState(uint8_t state) {
       }
       if (PlayState != playstate::Stopped) EnableTimer(!Timer.isActive());
       break;
-    default:
-      break;
+    default: break;
   }
   PlayState = state;
   repaint();
@@ -52,16 +50,12 @@ void TekLensaPlayer::SetPlayState(uint8_t state) {
 void TekLensaPlayer::APlayExecute() {
   if (PlayState == playstate::Paused) {
     // The frames go on into the display window: it is shown again to be seen.
-    if (IsOwnWindowMode() && frmDisplay) {
-      ShowRestored(*frmDisplay);
-    }
+    if (IsOwnWindowMode() && frmDisplay) { ShowRestored(*frmDisplay); }
     APauseExecute();
     return;
   }
   WaitPointer pointer;
-  if (IsOwnWindowMode() && frmDisplay) {
-    ShowRestored(*frmDisplay);
-  }
+  if (IsOwnWindowMode() && frmDisplay) { ShowRestored(*frmDisplay); }
   if (SegmentList.empty() || PlayState != playstate::Stopped) return;
   SetPlayState(playstate::Playing);
   const TResult code = SetCurSegment();

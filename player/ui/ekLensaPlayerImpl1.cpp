@@ -6,9 +6,9 @@
 
 #include "CabSTComps.h"
 #include "CodeFolders.h"
+#include "CodePage.h"
 #include "DroppedFile.h"
 #include "DurationText.h"
-#include "CodePage.h"
 #include "Files.h"
 #include "Jpeg.h"
 #include "MessageBox.h"
@@ -168,7 +168,5 @@ void TekLensaPlayer::ApplicationEvents1Exception(const std::string& message) {
 void TekLensaPlayer::Guarded(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const std::exception& e) {
-    ApplicationEvents1Exception(e.what());
-  }
+  } catch (const std::exception& e) { ApplicationEvents1Exception(e.what()); }
 }

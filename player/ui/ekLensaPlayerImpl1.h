@@ -11,11 +11,11 @@
 
 #include <array>
 #include <chrono>
-#include <optional>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -119,11 +119,8 @@ void TfrmSegments::keyPressEvent(QKeyEvent* event) {
       // The action's shortcut takes Enter first; this only runs when it did not.
       sgdSegmentsDblClick();
       return;
-    case Qt::Key_Escape:
-      close();
-      return;
-    default:
-      QDialog::keyPressEvent(event);
+    case Qt::Key_Escape: close(); return;
+    default: QDialog::keyPressEvent(event);
   }
 }
 

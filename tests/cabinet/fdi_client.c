@@ -12,10 +12,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-typedef struct { int32_t erfOper; int32_t erfType; int32_t fError; } ERF;
 typedef struct {
-  int32_t cb; char *psz1; char *psz2; char *psz3; void *pv; intptr_t hf;
-  uint16_t date; uint16_t time; uint16_t attribs; uint16_t setID; uint16_t iCabinet; uint16_t iFolder;
+  int32_t erfOper;
+  int32_t erfType;
+  int32_t fError;
+} ERF;
+typedef struct {
+  int32_t cb;
+  char *psz1;
+  char *psz2;
+  char *psz3;
+  void *pv;
+  intptr_t hf;
+  uint16_t date;
+  uint16_t time;
+  uint16_t attribs;
+  uint16_t setID;
+  uint16_t iCabinet;
+  uint16_t iFolder;
   int32_t fdie;
 } FDINOTIFICATION;
 
@@ -56,13 +70,9 @@ static intptr_t notify(int32_t type, FDINOTIFICATION *n) {
         if (path[i] == '\\' || path[i] == '/') path[i] = '_';
       printf("%s\n", n->psz1);
       return my_open(path, 0x0301, 0);
-    case 3:
-      close((int)n->hf);
-      return 1;
-    case 4: /* next cabinet: the same folder; give up after a failed attempt */
-      return n->fdie == 0 ? 0 : -1;
-    default:
-      return 0;
+    case 3: close((int)n->hf); return 1;
+    case 4: /* next cabinet: the same folder; give up after a failed attempt */ return n->fdie == 0 ? 0 : -1;
+    default: return 0;
   }
 }
 

@@ -100,7 +100,7 @@ struct TAvVideoWriter::State {
 };
 
 TAvVideoWriter::TAvVideoWriter(const std::string& path, int width, int height, bool lossless,
-                           const std::vector<TChapter>& chapters)
+                               const std::vector<TChapter>& chapters)
     : state_(std::make_unique<State>()) {
   av_log_set_level(AV_LOG_ERROR);
   State& s = *state_;
@@ -165,7 +165,7 @@ TAvVideoWriter::TAvVideoWriter(const std::string& path, int width, int height, b
 TAvVideoWriter::~TAvVideoWriter() = default;
 
 void TAvVideoWriter::WriteFrame(const std::vector<uint8_t>& rgb, int width, int height, double seconds,
-                              double duration) {
+                                double duration) {
   State& s = *state_;
   const int w = s.codec->width, h = s.codec->height;
   const bool exact = width == w && height == h;
@@ -196,8 +196,7 @@ void TAvVideoWriter::Finish() {
   Check(av_write_trailer(s.format), "writing the end of the file");
 }
 
-extern "C" __attribute__((visibility("default"))) TVideoWriter* ekconvert_OpenVideo(const std::string& path, int width,
-                                                                                    int height, bool lossless,
-                                                                                    const std::vector<TChapter>& chapters) {
+extern "C" __attribute__((visibility("default"))) TVideoWriter* ekconvert_OpenVideo(
+    const std::string& path, int width, int height, bool lossless, const std::vector<TChapter>& chapters) {
   return new TAvVideoWriter(path, width, height, lossless, chapters);
 }

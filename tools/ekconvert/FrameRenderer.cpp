@@ -60,9 +60,7 @@ void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t s
     if (playback.SeekFrame(static_cast<int32_t>(segment), frame) != result::AllRight || !playback.ShownPicture())
       throw platform::Exception("picture of " + std::to_string(info.Width) + " x " + std::to_string(info.Height) +
                                 " pixels can't be made");
-  } catch (const platform::Exception& e) {
-    throw platform::Exception(where + e.what());
-  }
+  } catch (const platform::Exception& e) { throw platform::Exception(where + e.what()); }
 }
 
 void RenderFrames(TMoviePlayback& playback, const TRenderOptions& options,

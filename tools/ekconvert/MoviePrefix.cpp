@@ -237,7 +237,8 @@ TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
   // a movie the player plays.
   if (IsPackagedMovie(path)) {
     uint8_t trailer[kPackagedTrailerBytes] = {};
-    if (size >= kPackagedTrailerBytes && ::pread(file.fd, trailer, sizeof trailer, size - kPackagedTrailerBytes) != sizeof trailer)
+    if (size >= kPackagedTrailerBytes &&
+        ::pread(file.fd, trailer, sizeof trailer, size - kPackagedTrailerBytes) != sizeof trailer)
       return {false, "the file can't be read"};
     std::string failure;
     const std::optional<TAppendedCabinet> appended = AppendedCabinet(trailer, size, failure);
@@ -254,8 +255,7 @@ TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
   for (const mscabd_file* f = cabinet->files; f; f = f->next)
     if (::strcasecmp(f->filename, kMovieFileName) == 0) movie = f;
   if (movie) sink.Expect(movie->length);
-  const int extracted =
-      movie ? cabd->extract(cabd.get(), const_cast<mscabd_file*>(movie), "movie") : MSPACK_ERR_ARGS;
+  const int extracted = movie ? cabd->extract(cabd.get(), const_cast<mscabd_file*>(movie), "movie") : MSPACK_ERR_ARGS;
   // Closing the first cabinet closes those appended to it.
   cabd->close(cabd.get(), cabinet);
   if (!movie) return {false, std::string("the cabinet holds no ") + kMovieFileName};

@@ -62,7 +62,8 @@ TMovieSource::TMovieSource(const std::string& path) {
     if (result != TExtractResult::Extracted)
       throw platform::Exception(ExtractionFailure(path, result, extraction.FailureText));
     movieFile = extraction.TempMovieFile;
-    if (!platform::FileExists(movieFile)) throw platform::Exception(std::string("the cabinet holds no ") + kMovieFileName);
+    if (!platform::FileExists(movieFile))
+      throw platform::Exception(std::string("the cabinet holds no ") + kMovieFileName);
   }
   if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
     throw platform::Exception("no memory for the frame buffer");

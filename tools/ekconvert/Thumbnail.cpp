@@ -26,7 +26,8 @@ struct TFound {
   int32_t frame;
   int64_t end;
 };
-std::optional<TFound> FirstContent(const uint8_t* bytes, int64_t available, int32_t frames, const TPixelFormat& format) {
+std::optional<TFound> FirstContent(const uint8_t* bytes, int64_t available, int32_t frames,
+                                   const TPixelFormat& format) {
   int64_t offset = 0;
   for (int32_t f = 0; f < frames && offset + kFrameRecordHeaderBytes <= available; ++f) {
     // Past the chain's end every frame is empty.
@@ -72,7 +73,8 @@ TLook Look(const std::vector<uint8_t>& bytes, bool complete, TMoviePlayback& pla
       // An 8-bit segment's colours follow its frames: the whole block is read.
       ReadSegmentFrames(stream, info, number);
       if (format && info.BitsPerPixel == 8) {
-        if (const auto found = FirstContent(info.SegStream->Memory(), info.SegStream->Size(), info.FrameCount, *format)) {
+        if (const auto found =
+                FirstContent(info.SegStream->Memory(), info.SegStream->Size(), info.FrameCount, *format)) {
           segment = static_cast<int32_t>(i);
           frame = found->frame;
           return TLook::Found;
@@ -108,8 +110,9 @@ std::vector<uint8_t> ScaleDown(const TMoviePlayback& playback, int toWidth, int 
       sws_freeContext);
   if (!scale) throw platform::Exception("can't scale the picture");
   std::vector<uint8_t> scaled(static_cast<size_t>(toWidth) * toHeight * 3);
-  const uint8_t* from[4] = {picture.Bits(), indexed ? reinterpret_cast<const uint8_t*>(playback.ColorTable.data()) : nullptr,
-                            nullptr, nullptr};
+  const uint8_t* from[4] = {picture.Bits(),
+                            indexed ? reinterpret_cast<const uint8_t*>(playback.ColorTable.data()) : nullptr, nullptr,
+                            nullptr};
   const int fromStride[4] = {static_cast<int>(picture.Stride()), 0, 0, 0};
   uint8_t* to[4] = {scaled.data(), nullptr, nullptr, nullptr};
   const int toStride[4] = {toWidth * 3, 0, 0, 0};
@@ -136,7 +139,8 @@ void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, in
     return state != TLook::NeedMore;
   };
   const TPrefixReading reading = ReadMoviePrefix(moviePath, kMovieBytesRead, enough);
-  if (!reading.enough) throw platform::Exception(reading.failure.empty() ? "can't read the movie file" : reading.failure);
+  if (!reading.enough)
+    throw platform::Exception(reading.failure.empty() ? "can't read the movie file" : reading.failure);
   if (state == TLook::Damaged) throw platform::Exception(damage);
   const SegInfo& shown = *playback.SegmentList[static_cast<size_t>(segment)];
   if (int64_t{shown.Width} * shown.Height > kLargestPicture)

@@ -26,8 +26,10 @@ std::unique_ptr<TVideoWriter> TVideoWriter::Open(const std::string& path, int wi
     const std::optional<std::string> path =
         platform::TrustedFile("ekconvert-video.so", platform::CodeFolders(platform::TCodeOrigin::Installed));
     if (path) module = ::dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!path) tried = ": no folder that only you and root can write holds ekconvert-video.so";
-    else if (!module) tried = std::string(": ") + ::dlerror();
+    if (!path)
+      tried = ": no folder that only you and root can write holds ekconvert-video.so";
+    else if (!module)
+      tried = std::string(": ") + ::dlerror();
   }
   const auto open = module ? reinterpret_cast<TOpenVideo>(::dlsym(module, "ekconvert_OpenVideo")) : nullptr;
   if (!open) throw platform::Exception("the video module can't be loaded" + tried);

@@ -24,8 +24,7 @@ class TVideoWriter {
 
   // A picture of at most the video's size, shown from `seconds` on for
   // `duration` seconds; the rest of the video's area is black.
-  virtual void WriteFrame(const std::vector<uint8_t>& rgb, int width, int height, double seconds,
-                          double duration) = 0;
+  virtual void WriteFrame(const std::vector<uint8_t>& rgb, int width, int height, double seconds, double duration) = 0;
   // Writes what the encoder still holds and the file's end.
   virtual void Finish() = 0;
 

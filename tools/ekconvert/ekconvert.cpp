@@ -77,8 +77,7 @@ Arguments Parse(int argc, char** argv) {
       if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 6 || std::stoi(n) < 1)
         throw UsageError{"--segment takes a segment number from 1"};
       a.segment = std::stoi(n);
-    } else if ((arg == "--from" || arg == "--to") && (a.command == "frames" || a.command == "video") &&
-               i + 1 < argc) {
+    } else if ((arg == "--from" || arg == "--to") && (a.command == "frames" || a.command == "video") && i + 1 < argc) {
       const auto point = ParseFramePoint(argv[++i]);
       if (!point) throw UsageError{arg + " takes a frame number from 1 or a time hh:mm:ss.zzz"};
       (arg == "--from" ? a.from : a.to) = point;

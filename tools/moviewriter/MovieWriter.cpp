@@ -299,8 +299,9 @@ std::vector<Segment> DemoMovie() {
     s.bitsPerPixel = bpp;
     s.shapes = {ArrowShape(), ColourArrowShape()};
     for (int f = 0; f < 30; ++f) {
-      Frame frame{Desktop(s.width, s.height, f), {static_cast<uint16_t>(f / 15), static_cast<uint16_t>(40 + f * 6),
-                                                   static_cast<uint16_t>(60 + f * 3)}, {}};
+      Frame frame{Desktop(s.width, s.height, f),
+                  {static_cast<uint16_t>(f / 15), static_cast<uint16_t>(40 + f * 6), static_cast<uint16_t>(60 + f * 3)},
+                  {}};
       s.frames.push_back(std::move(frame));
     }
     movie.push_back(std::move(s));

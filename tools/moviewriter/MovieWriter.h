@@ -30,10 +30,10 @@ struct Shape {
   int hotY = 0;
   int width = 32;
   int height = 32;
-  std::vector<uint8_t> andMask;   // 0 or 1 per pixel
-  std::vector<uint8_t> xorMask;   // monochrome only
-  std::vector<uint32_t> colour;   // 0x00RRGGBB per pixel; empty for monochrome
-  int colourBitsPerPixel = 32;    // 16 (5-6-5), 24 or 32
+  std::vector<uint8_t> andMask;  // 0 or 1 per pixel
+  std::vector<uint8_t> xorMask;  // monochrome only
+  std::vector<uint32_t> colour;  // 0x00RRGGBB per pixel; empty for monochrome
+  int colourBitsPerPixel = 32;   // 16 (5-6-5), 24 or 32
 };
 
 struct CursorRecord {

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
   if (argc == 7 && std::string(argv[1]) == "--still")
     return WriteStill(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), argv[5], argv[6]);
   if (argc != 2) {
-    std::fprintf(stderr, "usage: ekmoviewrite OUTPUT\n       ekmoviewrite --still WIDTH HEIGHT FRAMES OUTPUT PICTURE.ppm\n");
+    std::fprintf(stderr,
+                 "usage: ekmoviewrite OUTPUT\n       ekmoviewrite --still WIDTH HEIGHT FRAMES OUTPUT PICTURE.ppm\n");
     return 2;
   }
   const mw::Movie movie = mw::WriteMovie(mw::DemoMovie());

@@ -64,8 +64,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!IsPackagedMovie(outputPath))
-    std::fprintf(stderr, "ekpack: warning: %s does not end in .exe, and the player takes only such a file for a packaged movie\n",
-                 outputPath);
+    std::fprintf(
+        stderr,
+        "ekpack: warning: %s does not end in .exe, and the player takes only such a file for a packaged movie\n",
+        outputPath);
   std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
   out.write(launcher.data(), static_cast<std::streamsize>(launcher.size()));
   out.write(cabinet.data(), static_cast<std::streamsize>(cabinet.size()));
