@@ -180,17 +180,24 @@ std::vector<uint8_t> Record(int depth, const std::vector<std::pair<uint32_t, uin
 }
 
 TEST(ApplyFrameRecord, RunsCrossPaddedRowsAndCountZeroWritesNothing) {
-  // 10 pixels wide at 24 bits: rows of 30 bytes with 2 of padding.
-  auto picture = gdi::CreateCompatibleBitmap(10, 4);
-  const auto record = Record(24, {{0x0000FF, 25}, {0x00FF00, 0}, {0xFF0000, 10}, {0, 5}});
+  // 10 pixels wide at 8 bits: rows of 12 bytes, 2 of them padding, which no
+  // run may touch.
+  auto picture = gdi::CreateDIBSection(10, 4, 8);
+  ASSERT_EQ(picture->Stride(), 12);
+  const auto record = Record(8, {{7, 25}, {9, 0}, {5, 10}, {0, 5}});
   TChangedArea changed;
   changed.Reset(picture->ByteSize());
-  ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 24, *picture, changed);
+  const TFrameApplied applied =
+      ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
+  EXPECT_EQ(applied.bytes, static_cast<int64_t>(record.size()));
+  EXPECT_FALSE(applied.cut);
   EXPECT_EQ(changed.FirstByte(), 0u);
   for (int i = 0; i < 40; ++i) {
-    const uint32_t expected = i < 25 ? 0x0000FF : i < 35 ? 0xFF0000 : 0;
+    const uint32_t expected = i < 25 ? 7 : i < 35 ? 5 : 0;
     ASSERT_EQ(picture->PixelValue(i % 10, i / 10), expected) << i;
   }
+  for (int row = 0; row < 4; ++row)
+    for (int pad = 10; pad < 12; ++pad) EXPECT_EQ(picture->Bits()[row * 12 + pad], 0) << row;
 }
 
 TEST(ApplyFrameRecord, UnchangedFrameOf769By569ChangesNothing) {
@@ -204,7 +211,7 @@ TEST(ApplyFrameRecord, UnchangedFrameOf769By569ChangesNothing) {
   ASSERT_EQ(record.size(), 43u);
   TChangedArea changed;
   changed.Reset(picture->ByteSize());
-  ApplyFrameRecord(record.data(), 43, 32, *picture, changed);
+  EXPECT_FALSE(ApplyFrameRecord(record.data(), 43, 32, *picture, changed).cut);
   EXPECT_TRUE(changed.Empty());
   EXPECT_EQ(std::vector<uint8_t>(picture->Bits(), picture->Bits() + picture->ByteSize()), before);
 }
@@ -215,19 +222,24 @@ TEST(ApplyFrameRecord, StopsAtThePictureAndAtTheStream) {
   auto record = Record(8, {{3, 255}, {4, 255}});
   TChangedArea changed;
   changed.Reset(picture->ByteSize());
-  ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
+  const TFrameApplied overrun =
+      ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
   EXPECT_EQ(picture->PixelValue(4, 1), 3u);
+  EXPECT_TRUE(overrun.cut);
+  EXPECT_EQ(overrun.bytes, 8 + 2);
   // A run count beyond the bytes given: only whole runs inside them are read.
   auto truncated = Record(8, {{1, 2}, {2, 2}, {5, 2}});
   truncated[4] = 200;
   auto fresh = gdi::CreateDIBSection(5, 2, 8);
-  ApplyFrameRecord(truncated.data(), 8 + 2 * 2 + 1, 8, *fresh, changed);
+  const TFrameApplied cut = ApplyFrameRecord(truncated.data(), 8 + 2 * 2 + 1, 8, *fresh, changed);
+  EXPECT_TRUE(cut.cut);
+  EXPECT_EQ(cut.bytes, 8 + 2 * 2);
   EXPECT_EQ(fresh->PixelValue(1, 0), 1u);
   EXPECT_EQ(fresh->PixelValue(2, 0), 2u);
   EXPECT_EQ(fresh->PixelValue(4, 0), 0u);
   TChangedArea none;
   none.Reset(fresh->ByteSize());
-  ApplyFrameRecord(record.data(), 7, 8, *fresh, none);
+  EXPECT_EQ(ApplyFrameRecord(record.data(), 7, 8, *fresh, none).bytes, 0);
   EXPECT_TRUE(none.Empty());
 }
 
@@ -253,7 +265,7 @@ TEST(ApplyFrameRecord, RunsOfEveryLengthMatchAPixelByPixelXorAndAreMarked) {
     const auto record = Record(depth, runs);
     TChangedArea changed;
     changed.Reset(picture->ByteSize());
-    ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), depth, *picture, changed);
+    EXPECT_FALSE(ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), depth, *picture, changed).cut);
     std::vector<bool> marked(picture->ByteSize(), false);
     changed.ForEachRange([&](size_t begin, size_t end) {
       for (size_t b = begin; b < std::min(end, marked.size()); ++b) marked[b] = true;

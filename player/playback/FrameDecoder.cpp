@@ -35,7 +35,7 @@ inline void XorRun(Pixel* p, int64_t n, Pixel value) {
 // and CountBytes of repeat count. Runs go on across the ends of rows; a run
 // that stays inside its row, the usual case, costs no row bookkeeping.
 template <typename Pixel, int ColorBytes, int CountBytes>
-void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
+int64_t ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
   constexpr int kRecordBytes = ColorBytes + CountBytes;
   constexpr int64_t kPixelBytes = sizeof(Pixel);
   const int64_t width = picture.Width();
@@ -45,7 +45,8 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
   TChangeMarker marker(changed);
   int row = 0;
   int64_t column = 0;
-  for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
+  int64_t i = 0;
+  for (; i < runCount && row < height; ++i, runs += kRecordBytes) {
     auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
     if (column + count < width) {
       if (colour != 0) {
@@ -76,19 +77,21 @@ void ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TCha
     }
   }
   marker.Flush();
+  return i;
 }
 
 // Rows without padding lie end to end, so the runs go straight through the
 // memory: no row bookkeeping, only the end of the picture to respect.
 template <typename Pixel, int ColorBytes, int CountBytes>
-void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
+int64_t ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, TChangedArea& changed) {
   constexpr int kRecordBytes = ColorBytes + CountBytes;
   constexpr int64_t kPixelBytes = sizeof(Pixel);
   const int64_t total = int64_t{picture.Width()} * picture.Height();
   Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
   TChangeMarker marker(changed);
   int64_t position = 0;
-  for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
+  int64_t i = 0;
+  for (; i < runCount && position < total; ++i, runs += kRecordBytes) {
     const auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
     const int64_t end = std::min<int64_t>(position + count, total);
     if (colour != 0) {
@@ -98,25 +101,25 @@ void ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pictu
     position = end;
   }
   marker.Flush();
+  return i;
 }
 
 }  // namespace
 
-void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture,
-                      TChangedArea& changed) {
+TFrameApplied ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture,
+                               TChangedArea& changed) {
   const auto format = PixelFormatFor(depth);
-  if (!format || available < kFrameRecordHeaderBytes) return;
+  if (!format || available < kFrameRecordHeaderBytes) return {0, true};
+  const int64_t declared = std::max(platform::Int32LE(record + 4), 0);
   const int64_t runCount = RunCount(record, available, *format);
+  const uint8_t* const runs = record + kFrameRecordHeaderBytes;
   const bool unpadded = picture.Stride() == picture.Width() * picture.BitsPerPixel() / 8;
-  if (depth == 8) {
-    if (picture.BitsPerPixel() != 8) return;
-    if (unpadded) {
-      ApplyRunsUnpadded<uint8_t, 1, 1>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
-    } else {
-      ApplyRuns<uint8_t, 1, 1>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
-    }
-    return;
+  int64_t applied = 0;
+  if (depth == 8 && picture.BitsPerPixel() == 8) {
+    applied = unpadded ? ApplyRunsUnpadded<uint8_t, 1, 1>(runs, runCount, picture, changed)
+                       : ApplyRuns<uint8_t, 1, 1>(runs, runCount, picture, changed);
+  } else if (depth != 8 && picture.BitsPerPixel() == 32) {
+    applied = ApplyRunsUnpadded<uint32_t, 3, 2>(runs, runCount, picture, changed);
   }
-  if (picture.BitsPerPixel() == 32)
-    ApplyRunsUnpadded<uint32_t, 3, 2>(record + kFrameRecordHeaderBytes, runCount, picture, changed);
+  return {kFrameRecordHeaderBytes + applied * format->RunRecordBytes, applied < declared};
 }

@@ -17,4 +17,13 @@
 // write past the picture end the frame there. `picture` is 32 bits per pixel
 // for 24- and 32-bit segments and 8 bits for 8-bit segments. The bytes that
 // changed are marked in `changed`.
-void ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture, TChangedArea& changed);
+//
+// What a record gave: the bytes of it that were read (its head and the runs
+// applied), and whether it was cut: runs it declares were not applied,
+// because the bytes given or the picture ended first.
+struct TFrameApplied {
+  int64_t bytes;
+  bool cut;
+};
+[[nodiscard]] TFrameApplied ApplyFrameRecord(const uint8_t* record, int64_t available, int depth, gdi::Bitmap& picture,
+                                             TChangedArea& changed);

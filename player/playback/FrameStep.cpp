@@ -36,7 +36,8 @@ TResult TMoviePlayback::ComposePicture() {
     MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorSaveWidth, CursorSaveHeight);
   }
   const int64_t offset = CurFrame - FrameBuffer.get();
-  ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset), PictureDepth, *picture, Changed);
+  LastRecord =
+      ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset), PictureDepth, *picture, Changed);
   // The picture without a cursor is the one the next difference applies to.
   Index.FrameComposed();
   DrawCursor();

@@ -100,6 +100,8 @@ class TMoviePlayback {
   bool CursorSaved = false;
   // The picture memory changed since whoever shows it last called Reset.
   TChangedArea Changed;
+  // What the last composed frame's record gave; a cut record shows what it holds.
+  TFrameApplied LastRecord{0, false};
   // How many times activations made the pictures anew.
   int PicturesCreated = 0;
   // Snapshots of composed pictures, for going to any frame at once.
