@@ -388,6 +388,6 @@ INSTANTIATE_TEST_SUITE_P(
                     LayoutCase{"one_dimension_larger", 1400, 600, 1280, 800, true, true, 1280, 549, {0, 0, 1280, 800}},
                     // Centred on its previous centre (1050, 800), then pushed back inside the screen.
                     LayoutCase{"smaller_pushed_inside", 640, 480, 1280, 1024, true, false, 0, 0, {640, 544, 640, 480}}),
-    [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<LayoutCase>& layout) { return std::string(layout.param.name); });
 
 }  // namespace

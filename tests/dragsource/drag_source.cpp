@@ -24,10 +24,10 @@ class DragSource : public QLabel {
 
  protected:
   void mousePressEvent(QMouseEvent*) override {
-    auto* data = new QMimeData;
-    data->setUrls({QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath())});
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QFileInfo(file_).absoluteFilePath())});
     auto* drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(mime);
     const Qt::DropAction done = drag->exec(Qt::CopyAction);
     std::printf("%s\n", done == Qt::CopyAction ? "dropped" : "refused");
     std::fflush(stdout);

@@ -23,10 +23,10 @@ std::unique_ptr<TVideoWriter> TVideoWriter::Open(const std::string& path, int wi
   static void* module = nullptr;
   std::string tried;
   if (!module) {
-    const std::optional<std::string> path =
+    const std::optional<std::string> modulePath =
         platform::TrustedFile("ekconvert-video.so", platform::CodeFolders(platform::TCodeOrigin::Installed));
-    if (path) module = ::dlopen(path->c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!path)
+    if (modulePath) module = ::dlopen(modulePath->c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!modulePath)
       tried = ": no folder that only you and root can write holds ekconvert-video.so";
     else if (!module)
       tried = std::string(": ") + ::dlerror();
