@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ConvertArguments.h"
 #include "DurationText.h"
 #include "Exception.h"
 #include "FramePoint.h"
@@ -29,22 +30,6 @@ constexpr const char* kUsage =
     "AT is a frame of the whole movie counted from 1, or a time [[hh:]mm:]ss[.zzz]\n"
     "from the movie's start, each segment lasting its frames at its frame rate.\n";
 
-struct Arguments {
-  std::string command;
-  std::vector<std::string> positional;
-  bool json = false;
-  bool noCursor = false;
-  bool lossless = false;
-  std::optional<int> segment;  // from 1 as given
-  std::optional<TFramePoint> from, to;
-  int size = 256;  // of a thumbnail's longer side
-};
-
-// Wrong usage: the message and exit status 2.
-struct UsageError {
-  std::string message;
-};
-
 // The desktop runs the thumbnailer on every file it shows. Its reading is
 // capped, and this is the backstop whatever a file holds: memory beyond it
 // is refused and the thumbnail fails. AddressSanitizer reserves its shadow
@@ -58,55 +43,6 @@ void LimitThumbnailMemory() {
     (void)::setrlimit(RLIMIT_DATA, &data);
   }
 #endif
-}
-
-Arguments Parse(int argc, char** argv) {
-  Arguments a;
-  if (argc < 2) throw UsageError{"no command"};
-  a.command = argv[1];
-  for (int i = 2; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--json" && a.command == "info") {
-      a.json = true;
-    } else if (arg == "--no-cursor" && a.command != "info") {
-      a.noCursor = true;
-    } else if (arg == "--lossless" && a.command == "video") {
-      a.lossless = true;
-    } else if (arg == "--segment" && (a.command == "frames" || a.command == "video") && i + 1 < argc) {
-      const std::string n = argv[++i];
-      if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 6 || std::stoi(n) < 1)
-        throw UsageError{"--segment takes a segment number from 1"};
-      a.segment = std::stoi(n);
-    } else if ((arg == "--from" || arg == "--to") && (a.command == "frames" || a.command == "video") && i + 1 < argc) {
-      const auto point = ParseFramePoint(argv[++i]);
-      if (!point) throw UsageError{arg + " takes a frame number from 1 or a time hh:mm:ss.zzz"};
-      (arg == "--from" ? a.from : a.to) = point;
-    } else if (arg == "--size" && a.command == "thumbnail" && i + 1 < argc) {
-      const std::string n = argv[++i];
-      if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 5 || std::stoi(n) < 1)
-        throw UsageError{"--size takes a number of pixels from 1"};
-      a.size = std::stoi(n);
-    } else if (arg.rfind("--", 0) == 0) {
-      throw UsageError{"unknown option " + arg};
-    } else {
-      a.positional.push_back(arg);
-    }
-  }
-  // A video without a name goes beside the movie, named after it.
-  if (a.command == "video" && a.positional.size() == 1)
-    a.positional.push_back(std::filesystem::path(a.positional[0]).replace_extension(".mp4").string());
-  const size_t wanted = a.command == "info" ? 1 : a.command == "frame" ? 3 : 2;
-  if ((a.command != "info" && a.command != "frames" && a.command != "video" && a.command != "frame" &&
-       a.command != "thumbnail") ||
-      a.positional.size() != wanted)
-    throw UsageError{"wrong arguments for " + a.command};
-  if (a.command == "frame" && !ParseFramePoint(a.positional[1]))
-    throw UsageError{"the moment must be a frame number from 1 or a time hh:mm:ss.zzz"};
-  if (a.command == "video" && !TVideoWriter::KnownExtension(a.positional[1]))
-    throw UsageError{"the output must end in .mp4, .mkv, .webm or .gif"};
-  if (a.lossless && !TVideoWriter::LosslessExtension(a.positional[1]))
-    throw UsageError{"--lossless needs an .mkv or .mp4 output"};
-  return a;
 }
 
 std::string JsonString(const std::string& text) {
@@ -247,10 +183,10 @@ int main(int argc, char** argv) {
     std::printf("ekconvert 1.4\n");
     return 0;
   }
-  Arguments a;
+  TConvertArguments a;
   try {
-    a = Parse(argc, argv);
-  } catch (const UsageError& e) {
+    a = ParseArguments(argc, argv);
+  } catch (const TUsageError& e) {
     std::fprintf(stderr, "ekconvert: %s\n%s", e.message.c_str(), kUsage);
     return 2;
   }
