@@ -17,6 +17,7 @@
 #include "MessageBoxRecorder.h"
 #include "PictureView.h"
 #include "PlaybackFixtures.h"
+#include "PlayerFixtures.h"
 #include "Screen.h"
 #include "StartUp.h"
 #include "ekAbout.h"
@@ -62,9 +63,7 @@ class MainWindow : public testing::Test {
 
   void Load(const std::vector<mw::Segment>& movie) {
     player.SetFileName("/movies/film.ekcab");
-    fixtures::LoadMovie(player, movie);
-    player.Loaded = true;
-    player.CurSegment = 0;
+    fixtures::LoadIntoPlayer(player, movie);
     player.ReadSegmentTable(nullptr);
     segments.SetCell(0, 1, QStringLiteral("1"));
   }

@@ -12,6 +12,7 @@
 
 #include "MessageBoxRecorder.h"
 #include "PlaybackFixtures.h"
+#include "PlayerFixtures.h"
 #include "ekAbout.h"
 #include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
@@ -44,10 +45,7 @@ class Seeking : public testing::Test {
     player.AttachWindows(&segments, &about, &display);
     player.SplashMilliseconds = 0;
     player.SetFileName("/movies/film.ekcab");
-    fixtures::LoadMovie(player, movie);
-    player.Loaded = true;
-    player.CurSegment = 0;
-    player.pbrProgress->setMaximum(player.TotalFrames());
+    fixtures::LoadIntoPlayer(player, movie);
     player.resize(800, 600);
     player.show();
     player.activateWindow();

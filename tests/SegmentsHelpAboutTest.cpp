@@ -23,6 +23,7 @@
 #include "HelpBinding.h"
 #include "MessageBoxRecorder.h"
 #include "PlaybackFixtures.h"
+#include "PlayerFixtures.h"
 #include "ekAbout.h"
 #include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
@@ -54,9 +55,7 @@ class Dialogs : public testing::Test {
   void TearDown() override { player.AStopExecute(); }
 
   void Load(const std::vector<mw::Segment>& movie) {
-    fixtures::LoadMovie(player, movie);
-    player.Loaded = true;
-    player.CurSegment = 0;
+    fixtures::LoadIntoPlayer(player, movie);
   }
 
   // Chooses a row of the open dialog the way `how` says.

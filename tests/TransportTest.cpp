@@ -11,6 +11,7 @@
 #include "MessageBoxRecorder.h"
 #include "PictureView.h"
 #include "PlaybackFixtures.h"
+#include "PlayerFixtures.h"
 #include "ekLensaPlayerImpl1.h"
 
 namespace mw = moviewriter;
@@ -35,10 +36,7 @@ class Transport : public testing::Test {
   void Load(const std::vector<mw::Segment>& movie) {
     movie_ = movie;
     player.SetFileName("/movies/Урок.ekcab");
-    fixtures::LoadMovie(player, movie);
-    player.Loaded = true;
-    player.CurSegment = 0;
-    player.pbrProgress->setMaximum(player.TotalFrames());
+    fixtures::LoadIntoPlayer(player, movie);
   }
 
   // The picture the window shows, as writer pixels.

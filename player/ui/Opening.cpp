@@ -105,17 +105,18 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
       player.pbrProgress->setValue(0);
     }
   } forget{*this};
-  forget.read = ExtractMovieFile(path, [this](platform::TStream& movie) {
-    const int32_t count = static_cast<int32_t>(ReadSegmentEntries(movie).size());
-    ReadSegmentTable(&movie);
-    for (int32_t i = 0; i < count; ++i) LoadSegmentFromStream(&movie);
-  });
-  if (!forget.read) return false;
+  forget.read = ExtractMovieFile(path, [this](platform::TStream& movie) { LoadMovieFile(movie); });
+  return forget.read;
+}
+
+void TekLensaPlayer::LoadMovieFile(platform::TStream& movie) {
+  const int32_t count = static_cast<int32_t>(ReadSegmentEntries(movie).size());
+  ReadSegmentTable(&movie);
+  for (int32_t i = 0; i < count; ++i) LoadSegmentFromStream(&movie);
   Loaded = true;
   if (!SegmentList.empty()) CurSegment = 0;
   // The bar counts in int: a movie of more frames fills it at that many.
   pbrProgress->setMaximum(static_cast<int>(std::min<int64_t>(TotalFrames(), INT_MAX)));
-  return true;
 }
 
 bool TekLensaPlayer::ExtractMovieFile(const std::string& path, const std::function<void(platform::TStream&)>& read) {

@@ -80,6 +80,10 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   // The named movie opened, when it isn't loaded yet: the end of both.
   void OpenNamedMovie();
   bool OpenMovie(const std::string& path);
+  // Reads a whole movie file into the player as opening does once it is
+  // extracted: the segments, the segments dialog's table, the bar; the first
+  // segment current. A damaged movie throws, leaving what was read.
+  void LoadMovieFile(platform::TStream& movie);
   // Puts the movie file in place and reads it through `read` while the
   // temporary folder is this player's alone.
   bool ExtractMovieFile(const std::string& path, const std::function<void(platform::TStream&)>& read);
