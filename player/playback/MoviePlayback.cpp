@@ -1,6 +1,7 @@
 #include "MoviePlayback.h"
 
 #include <new>
+#include <utility>
 
 TMoviePlayback::TMoviePlayback()
     : emptyCursorStream_(std::make_unique<platform::TMemoryStream>()), blankShape_(std::make_unique<TekCursor>()) {
@@ -26,6 +27,12 @@ TResult TMoviePlayback::FreeFrameBuffer() {
   frameBufferBytes_ = 0;
   frameStreamBytes_ = 0;
   return result::AllRight;
+}
+
+void TMoviePlayback::TakeChanges(TChangedArea& into) {
+  std::swap(into, Changed);
+  const gdi::Bitmap* picture = ShownPicture();
+  Changed.Reset(picture ? picture->ByteSize() : 0);
 }
 
 TResult TMoviePlayback::FreeSegments() {

@@ -46,6 +46,9 @@ class TMoviePlayback {
   TResult ComposePicture();
   TResult NextFrame();
   void DrawCursor();
+  // Hands over the bytes of the shown picture changed since the last call,
+  // to whoever shows it, and counts afresh from here.
+  void TakeChanges(TChangedArea& into);
 
   int32_t PlayedFrames() const;
   int64_t TotalFrames() const;

@@ -29,6 +29,7 @@ void TekLensaPlayer::PresentPicture() {
   const gdi::Bitmap* picture = ActiveSegment() ? ShownPicture() : nullptr;
   auto* view = static_cast<TPictureView*>(TargetCanvas);
   if (!picture || !view) return;
+  TakeChanges(shown_);
   // An 8-bit picture is shown through its colour table: its changed pixels are
   // looked up as they are copied, so that drawing never converts.
   const bool indexed = picture->BitsPerPixel() == 8;
@@ -37,7 +38,7 @@ void TekLensaPlayer::PresentPicture() {
       (!indexed && presented_.bytesPerLine() != picture->Stride())) {
     presented_ = indexed ? QImage(picture->Width(), picture->Height(), QImage::Format_RGB32)
                          : NewPresentedImage(*picture, QImage::Format_RGB32);
-    Changed.MarkAll();
+    shown_.MarkAll();
     everything = true;
   }
   if (indexed) {
@@ -47,18 +48,18 @@ void TekLensaPlayer::PresentPicture() {
     // New colours change every pixel that uses them.
     if (colours != presentedColours_) {
       presentedColours_ = colours;
-      Changed.MarkAll();
+      shown_.MarkAll();
       everything = true;
     }
   }
   // Only what changed since the last present is copied and repainted; a
   // 32-bit picture and its image lay their rows out alike.
   const size_t bytes = std::min(picture->ByteSize(), static_cast<size_t>(presented_.sizeInBytes()));
-  if (!Changed.Empty()) {
+  if (!shown_.Empty()) {
     uint8_t* const to = presented_.bits();
     const uint8_t* const from = picture->Bits();
     if (!everything) dirty_.Reset(picture->Width(), picture->Height(), picture->Stride(), picture->BitsPerPixel() / 8);
-    Changed.ForEachRange([&](size_t begin, size_t end) {
+    shown_.ForEachRange([&](size_t begin, size_t end) {
       if (indexed) {
         LookUpColours(*picture, presentedColours_, presented_, begin, end);
       } else if (begin < bytes) {
@@ -70,7 +71,6 @@ void TekLensaPlayer::PresentPicture() {
   }
   if (everything) view->update();
   view->PictureShown();
-  Changed.Reset(picture->ByteSize());
 }
 
 void TekLensaPlayer::ComposeFrame() {

@@ -266,6 +266,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   QImage presented_;
   // What a present repaints.
   TDirtyTiles dirty_;
+  // The changes the engine handed over for the present under way.
+  TChangedArea shown_;
   // The colours the presented image shows an 8-bit picture in.
   std::array<QRgb, 256> presentedColours_{};
   QImage titlePicture_;
