@@ -12,7 +12,7 @@ void TMoviePlayback::DrawCursor() {
   ReadCursorRecord(*CursorStream, CursorRecord);
   const SegInfo* segment = ActiveSegment();
   gdi::Bitmap* picture = ShownPicture();
-  CurrentShape = segment ? segment->CursorList->Get(CursorRecord.ShapeIndex) : nullptr;
+  CurrentShape = segment && DrawsCursor ? segment->CursorList->Get(CursorRecord.ShapeIndex) : nullptr;
   // Nothing drawn now means nothing to restore at the next step.
   CursorSaved = false;
   if (!CurrentShape || !picture || !hbmCursor) return;

@@ -72,6 +72,10 @@ class TMoviePlayback {
   int32_t FrameIndex = 0;
   platform::TStream* CursorStream = nullptr;
   TekCursor* CurrentShape = nullptr;
+  // False composes the pictures without the recorded cursor (the converter's
+  // choice); its records are still read, so that the cursor stream keeps
+  // pace with the frames.
+  bool DrawsCursor = true;
   TColorTable ColorTable{};
   int32_t CursorWidth = 32;
   int32_t CursorHeight = 32;

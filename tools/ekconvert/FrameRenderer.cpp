@@ -55,7 +55,7 @@ void ComposeAt(TMoviePlayback& playback, const TRenderOptions& options, size_t s
   if (!PixelFormatFor(info.BitsPerPixel))
     throw platform::Exception(where + "unsupported colour depth of " + std::to_string(info.BitsPerPixel) +
                               " bits per pixel");
-  if (!options.cursor) info.CursorList->Clear();
+  playback.DrawsCursor = options.cursor;
   try {
     if (playback.SeekFrame(static_cast<int32_t>(segment), frame) != result::AllRight || !playback.ShownPicture())
       throw platform::Exception("picture of " + std::to_string(info.Width) + " x " + std::to_string(info.Height) +
