@@ -28,39 +28,53 @@ void ScaleToFit(int32_t fw, int32_t fh, int width, int height, int32_t& scaledWi
 void TekLensaPlayer::LayoutPicture() {
   if (SegmentList.empty() || CurSegment < 0 || CurSegment >= static_cast<int32_t>(SegmentList.size())) return;
   const SegInfo& segment = *SegmentList[static_cast<size_t>(CurSegment)];
-  const int w = segment.Width, h = segment.Height;
-  StretchPicture = false;
+  const TPictureLayout layout = IsOwnWindowMode() && frmDisplay ? LayoutDisplayWindow(segment.Width, segment.Height)
+                                                                 : LayoutInMainWindow(segment.Width, segment.Height);
+  // The one place the layout's outputs are written.
+  StretchPicture = layout.stretch;
+  if (layout.stretch) {
+    ScaledWidth = layout.scaledWidth;
+    ScaledHeight = layout.scaledHeight;
+  }
+  PictureLeft = layout.left;
+  PictureTop = layout.top;
   if (IsOwnWindowMode() && frmDisplay) {
-    LayoutDisplayWindow(w, h);
-    return;
+    frmDisplay->repaint();
+  } else {
+    // The margins are the view's own grey background, painted with the picture.
+    spDisplay->update();
   }
-  // The picture area lies above the control panel, which the layout of the window leaves out.
-  const int cw = spDisplay->width(), ah = spDisplay->height();
-  int pictureWidth = w, pictureHeight = h;
-  if ((cw < w || ah < h) && PictureWidth != 0 && PictureHeight != 0) {
-    StretchPicture = true;
-    ScaleToFit(PictureWidth, PictureHeight, cw, ah, ScaledWidth, ScaledHeight);
-    pictureWidth = ScaledWidth;
-    pictureHeight = ScaledHeight;
-  }
-  PictureLeft = (cw - pictureWidth) / 2;
-  PictureTop = (ah - pictureHeight) / 2;
-  // The margins are the view's own grey background, painted with the picture.
-  spDisplay->update();
 }
 
-void TekLensaPlayer::LayoutDisplayWindow(int w, int h) {
+TekLensaPlayer::TPictureLayout TekLensaPlayer::LayoutInMainWindow(int w, int h) const {
+  // The picture area lies above the control panel, which the layout of the window leaves out.
+  const int cw = spDisplay->width(), ah = spDisplay->height();
+  TPictureLayout layout;
+  int pictureWidth = w, pictureHeight = h;
+  if ((cw < w || ah < h) && PictureWidth != 0 && PictureHeight != 0) {
+    layout.stretch = true;
+    ScaleToFit(PictureWidth, PictureHeight, cw, ah, layout.scaledWidth, layout.scaledHeight);
+    pictureWidth = layout.scaledWidth;
+    pictureHeight = layout.scaledHeight;
+  }
+  layout.left = (cw - pictureWidth) / 2;
+  layout.top = (ah - pictureHeight) / 2;
+  return layout;
+}
+
+TekLensaPlayer::TPictureLayout TekLensaPlayer::LayoutDisplayWindow(int w, int h) {
   const int sw = platform::Screen().width, sh = platform::Screen().height;
+  TPictureLayout layout;
   if (sw == w && sh == h) {
     frmDisplay->SetDialogBorder(false);
     frmDisplay->PlaceClient(QRect(0, 0, w, h));
   } else if (sw < w || sh < h) {
     frmDisplay->SetDialogBorder(false);
     frmDisplay->PlaceClient(QRect(0, 0, sw, sh));
-    StretchPicture = true;
+    layout.stretch = true;
     // Before the first activation of a run the active size is still zero: the recorded size stands in.
     const int32_t fw = PictureWidth != 0 ? PictureWidth : w, fh = PictureHeight != 0 ? PictureHeight : h;
-    ScaleToFit(fw, fh, sw, sh, ScaledWidth, ScaledHeight);
+    ScaleToFit(fw, fh, sw, sh, layout.scaledWidth, layout.scaledHeight);
   } else {
     frmDisplay->SetDialogBorder(true);
     const QRect client = frmDisplay->Client(), outer = client.marginsAdded(frmDisplay->Frame());
@@ -73,9 +87,7 @@ void TekLensaPlayer::LayoutDisplayWindow(int w, int h) {
     top = std::max(top, 0);
     frmDisplay->PlaceClient(QRect(left + client.left() - outer.left(), top + client.top() - outer.top(), w, h));
   }
-  frmDisplay->repaint();
-  PictureLeft = 0;
-  PictureTop = 0;
+  return layout;
 }
 
 void TekLensaPlayer::SetOwnWindowMode(bool on) {

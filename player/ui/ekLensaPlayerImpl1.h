@@ -252,7 +252,15 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void CreateNavigationActions();
   void CreateMenus();
   void CreateControlPanel();
-  void LayoutDisplayWindow(int width, int height);
+  // Where a picture of width x height goes: scaled or not, and its place in
+  // the picture area. Placing the display window is part of laying it out.
+  struct TPictureLayout {
+    bool stretch = false;
+    int32_t scaledWidth = 0, scaledHeight = 0;
+    int32_t left = 0, top = 0;
+  };
+  TPictureLayout LayoutInMainWindow(int width, int height) const;
+  TPictureLayout LayoutDisplayWindow(int width, int height);
   // One row of the segments dialog: number, name, duration.
   void ListSegment(int row, const TShortString& name, int32_t frames, uint8_t rate);
   void CreateLoadingNotice();
