@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   // The movie, the frame buffer, three pictures, the frame index's budget
   // (pictures of noise cost their own size as snapshots) and the program.
   const double limit =
-      size / 1.048576 + 64 + 3 * (1920.0 * 1080 * 4 / 1048576) + TFrameIndex::kDefaultBudget / 1048576.0 + 60;
+      size / 1.048576 + 64 + 3 * (1920.0 * 1080 * 4 / 1048576) + TSeekIndex::kDefaultBudget / 1048576.0 + 60;
   std::printf("peak resident size playing a %.0f MB movie: %.1f MiB (limit %.1f MiB, ratio %.3f)\n", size, peak, limit,
               peak / limit);
 

@@ -81,11 +81,11 @@ int main(int argc, char** argv) {
     playback.SeekFrame(0, at - 1);
     steps.push_back(Milliseconds(begin));
   }
-  const size_t held = playback.Index.MemoryHeld();
+  const size_t held = playback.SeekIndex.MemoryHeld();
   begin = Clock::now();
   const std::vector<uint8_t> code = EncodePicture(*playback.ShownPicture());
   std::printf("one snapshot: %.2f ms to take, %zu bytes\n", Milliseconds(begin), code.size());
-  const size_t snapshots = playback.Index.SnapshotCount();
+  const size_t snapshots = playback.SeekIndex.SnapshotCount();
 
   // The baseline: the same kind of targets composed from the start.
   std::vector<double> baseline, baselineStep;
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
               first, baselineFirst, first / baselineFirst);
   std::printf("(activating the segment before either: %.1f ms)\n", activation);
   std::printf("memory held by the index: %.0f KiB in %zu snapshots (budget %.0f MiB; the picture is %.1f MiB)\n",
-              held / 1024.0, snapshots, TFrameIndex::kDefaultBudget / 1048576.0,
+              held / 1024.0, snapshots, TSeekIndex::kDefaultBudget / 1048576.0,
               playback.ShownPicture()->ByteSize() / 1048576.0);
   return 0;
 }

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto* p = new TMoviePlayback;
     (void)p->AllocFrameBuffer(TMoviePlayback::FrameBufferSize);
     // Small, so that snapshots are also dropped again.
-    p->Index.SetBudget(size_t{1} << 20);
+    p->SeekIndex.SetBudget(size_t{1} << 20);
     return p;
   }();
   playback->FreeSegments();

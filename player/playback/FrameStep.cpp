@@ -39,7 +39,7 @@ TResult TMoviePlayback::ComposePicture() {
   LastRecord =
       ApplyFrameRecord(CurFrame, std::max<int64_t>(0, frameStreamBytes_ - offset), PictureDepth, *picture, Changed);
   // The picture without a cursor is the one the next difference applies to.
-  Index.FrameComposed();
+  SeekIndex.FrameComposed(CurSegment, FrameIndex, static_cast<uint32_t>(offset));
   DrawCursor();
   if (CursorSaved) MarkRect(Changed, *picture, CursorSaveX, CursorSaveY, CursorSaveWidth, CursorSaveHeight);
   return result::AllRight;

@@ -37,7 +37,7 @@ void TMoviePlayback::TakeChanges(TChangedArea& into) {
 
 TResult TMoviePlayback::FreeSegments() {
   SegmentList.clear();
-  Index.Clear();
+  SeekIndex.Clear();
   CursorStream = emptyCursorStream_.get();
   CurrentShape = blankShape_.get();
   return result::AllRight;
@@ -84,4 +84,8 @@ bool TMoviePlayback::LocateFrame(int64_t frame, int32_t& segment, int32_t& frame
   return false;
 }
 
-TResult TMoviePlayback::SeekFrame(int32_t segment, int32_t frame) { return Index.Seek(segment, frame); }
+TResult TMoviePlayback::SeekFrame(int32_t segment, int32_t frame) {
+  const TResult sought = SeekIndex.Seek(segment, frame);
+  if (sought == result::AllRight) Changed.MarkAll();
+  return sought;
+}

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "FrameDecoder.h"
-#include "FrameIndex.h"
 #include "Gdi.h"
+#include "PlayPosition.h"
 #include "Result.h"
+#include "SeekIndex.h"
 #include "SegInfo.h"
 #include "StreamRecords.h"
 #include "Streams.h"
@@ -34,6 +35,9 @@ class TMoviePlayback {
 
   // Activates the segment at CurSegment: display settings, pictures, frames.
   TResult SetCurSegment();
+  // Activates `segment` as playing on from the segments before it would enter
+  // it, with `entry` carried in.
+  TResult ActivateSegment(int32_t segment, const TCarriedState& entry);
   // False when the active segment's depth can't be shown.
   bool GetDisplaySettings();
   void ClearPictures();
@@ -62,6 +66,16 @@ class TMoviePlayback {
   // and NextFrame goes on from it. Activates the segment when another is active.
   TResult SeekFrame(int32_t segment, int32_t frame);
   SegInfo* ActiveSegment() const;
+
+  // Where playing stands in the active segment, and going back there; the
+  // picture is saved and restored on its own, kept small. Pictures are saved
+  // between a frame's difference and its cursor, as the seek index does, so
+  // that a restored one holds no cursor to be taken away.
+  TPlayPosition Position() const;
+  void RestorePosition(const TPlayPosition& position);
+  std::vector<uint8_t> SavePicture() const;
+  // False, with the picture left in part, when `saved` is not a picture of this one's size and format.
+  bool RestorePicture(const std::vector<uint8_t>& saved);
   // The composed picture of the active segment: PictureBitmap or PictureDIB8.
   gdi::Bitmap* ShownPicture() const;
 
@@ -112,7 +126,7 @@ class TMoviePlayback {
   // How many times activations made the pictures anew.
   int PicturesCreated = 0;
   // Snapshots of composed pictures, for going to any frame at once.
-  TFrameIndex Index{*this};
+  TSeekIndex SeekIndex{*this};
 
  protected:
   // What a window adds to an activation: the timer, the layout, the names.
@@ -121,8 +135,6 @@ class TMoviePlayback {
   virtual void UnsupportedDepth() {}
 
  private:
-  friend class TFrameIndex;
-
   void CreatePictures();
   // hbmCursor holds width × height, made larger when it must; false when it can't be.
   bool CursorSaveFits(int width, int height);

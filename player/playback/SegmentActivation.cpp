@@ -24,9 +24,16 @@ TResult TMoviePlayback::SetCurSegment() {
   CursorStream->SetPosition(0);
   if (segment->BitsPerPixel == 8 && segment->PaletteStream) segment->PaletteStream->SetPosition(0);
   PaletteChanged = true;
-  Index.SegmentEntered();
+  SeekIndex.SegmentEntered(CurSegment, {ColorTable, CursorRecord});
   SegmentActivated(*segment);
   return LoadSegmentFrames();
+}
+
+TResult TMoviePlayback::ActivateSegment(int32_t segment, const TCarriedState& entry) {
+  ColorTable = entry.ColorTable;
+  CursorRecord = entry.Cursor;
+  CurSegment = segment;
+  return SetCurSegment();
 }
 
 bool TMoviePlayback::GetDisplaySettings() {

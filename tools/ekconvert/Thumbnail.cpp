@@ -149,7 +149,7 @@ void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, in
                               " pixels is larger than a thumbnail is made of (" + std::to_string(kLargestPicture) +
                               " pixels)");
   // Composed once from the segment's start: no snapshot is ever asked for again.
-  playback.Index.SetBudget(0);
+  playback.SeekIndex.SetBudget(0);
   if (playback.SeekFrame(segment, frame) != result::AllRight || !playback.ShownPicture())
     throw platform::Exception("segment " + std::to_string(segment + 1) + ": its picture can't be made");
   int width = playback.PictureWidth, height = playback.PictureHeight;

@@ -1,7 +1,6 @@
 // Going to any frame of a movie at once. A frame's picture is the sum of all
 // the differences before it in its segment, so the index keeps snapshots of
-// composed pictures (with the colour table and the places in the cursor and
-// palette streams that belong to them) and composes from the nearest one
+// composed pictures (with the play position that belongs to each) and composes from the nearest one
 // before the frame asked for. Snapshots are taken as frames are composed,
 // wherever the composing work since the last one reaches about twice a
 // picture's memory, so that reaching any frame costs a bounded amount of work.
@@ -14,18 +13,18 @@
 #include <map>
 #include <vector>
 
+#include "PlayPosition.h"
 #include "Result.h"
-#include "StreamRecords.h"
 
 class TMoviePlayback;
 
-class TFrameIndex {
+class TSeekIndex {
  public:
   static constexpr size_t kDefaultBudget = size_t{64} << 20;
 
-  explicit TFrameIndex(TMoviePlayback& playback) : playback_(playback) {}
-  TFrameIndex(const TFrameIndex&) = delete;
-  TFrameIndex& operator=(const TFrameIndex&) = delete;
+  explicit TSeekIndex(TMoviePlayback& playback) : playback_(playback) {}
+  TSeekIndex(const TSeekIndex&) = delete;
+  TSeekIndex& operator=(const TSeekIndex&) = delete;
 
   // Snapshots beyond the budget are dropped at once.
   void SetBudget(size_t bytes);
@@ -34,34 +33,26 @@ class TFrameIndex {
   // Forgets the movie.
   void Clear();
 
-  // The playback activated its segment.
-  void SegmentEntered();
-  // The playback composed its frame, before drawing the cursor over it.
-  void FrameComposed();
+  // The playback activated `segment`, carrying `entry` into it.
+  void SegmentEntered(int32_t segment, const TCarriedState& entry);
+  // The playback composed `frame` of `segment`, whose record starts at
+  // `recordOffset`, and has not drawn the cursor over it yet.
+  void FrameComposed(int32_t segment, int32_t frame, uint32_t recordOffset);
 
   // See TMoviePlayback::SeekFrame.
   TResult Seek(int32_t segment, int32_t frame);
 
  private:
-  // What a segment's frames depend on besides its own streams: the colour
-  // table and the last cursor record it starts with.
-  struct TEntryState {
-    TColorTable ColorTable{};
-    TCursorRecord Cursor;
-  };
-  // The picture of a frame without its cursor, and where the streams stand
-  // before its cursor record is read.
+  // The picture of a frame without its cursor, and where playing stood then:
+  // the frame's palette record read, its cursor record not yet.
   struct TSnapshot {
     std::vector<uint8_t> Picture;
-    uint32_t Offset = 0;  // of the frame's record in the frame stream
-    TColorTable ColorTable{};
-    int64_t PalettePosition = 0;
-    int64_t CursorPosition = 0;
-    TCursorRecord CursorBefore;
+    TPlayPosition Position;
   };
   struct TSegmentIndex {
     bool EntryKnown = false;
-    TEntryState Entry;
+    // What the segment's frames depend on besides its own streams.
+    TCarriedState Entry;
     // Where each frame's record starts; made at the first seek.
     std::vector<uint32_t> Offsets;
     std::map<int32_t, TSnapshot> Snapshots;
@@ -70,9 +61,9 @@ class TFrameIndex {
   TSegmentIndex& Segment(int32_t segment);
   // The state a segment starts with: the one it was last entered with, else
   // what playing the movie from its start would leave after the segments before.
-  TEntryState EntryFor(int32_t segment);
+  TCarriedState EntryFor(int32_t segment);
   // True when the two differ in anything the segment's pictures can show.
-  bool EntryMatters(int32_t segment, const TEntryState& a, const TEntryState& b) const;
+  bool EntryMatters(int32_t segment, const TCarriedState& a, const TCarriedState& b) const;
   void MakeOffsets(int32_t segment);
   uint32_t OffsetOf(int32_t segment, int32_t frame) const;
   // Composing work from the picture of frame `from` (-1: the black start) to that of `to`.
@@ -82,8 +73,11 @@ class TFrameIndex {
   void KeepWithinBudget();
   void DropSegmentSnapshots(TSegmentIndex& segment);
   // Restores a snapshot and draws the frame's cursor over it.
-  bool Restore(int32_t frame, const TSnapshot& snapshot);
-  void RestoreStart(const TEntryState& entry);
+  bool Restore(const TSnapshot& snapshot);
+  // The black picture and frame 0 of the loaded segment, entered with `entry`.
+  void RestoreStart(const TCarriedState& entry);
+  // Puts the frame step at `frame` of the loaded segment, the streams beside it left as they stand.
+  void PlaceAt(int32_t frame);
 
   TMoviePlayback& playback_;
   size_t budget_ = kDefaultBudget;

@@ -1,4 +1,4 @@
-#include "FrameIndex.h"
+#include "SeekIndex.h"
 
 #include <algorithm>
 #include <iterator>
@@ -6,8 +6,6 @@
 
 #include "FrameRecords.h"
 #include "MoviePlayback.h"
-#include "PictureSnapshot.h"
-#include "PixelFormat.h"
 
 namespace {
 
@@ -19,24 +17,24 @@ constexpr int64_t kMinSpacing = int64_t{256} << 10;
 
 }  // namespace
 
-void TFrameIndex::SetBudget(size_t bytes) {
+void TSeekIndex::SetBudget(size_t bytes) {
   budget_ = bytes;
   KeepWithinBudget();
 }
 
-size_t TFrameIndex::MemoryHeld() const {
+size_t TSeekIndex::MemoryHeld() const {
   size_t held = snapshotBytes_ + segments_.capacity() * sizeof(TSegmentIndex);
   for (const TSegmentIndex& segment : segments_) held += segment.Offsets.capacity() * sizeof(uint32_t);
   return held;
 }
 
-size_t TFrameIndex::SnapshotCount() const {
+size_t TSeekIndex::SnapshotCount() const {
   size_t count = 0;
   for (const TSegmentIndex& segment : segments_) count += segment.Snapshots.size();
   return count;
 }
 
-void TFrameIndex::Clear() {
+void TSeekIndex::Clear() {
   segments_.clear();
   snapshotBytes_ = 0;
   loadedSegment_ = -1;
@@ -44,15 +42,13 @@ void TFrameIndex::Clear() {
   inChain_ = false;
 }
 
-TFrameIndex::TSegmentIndex& TFrameIndex::Segment(int32_t segment) {
+TSeekIndex::TSegmentIndex& TSeekIndex::Segment(int32_t segment) {
   if (segments_.size() < playback_.SegmentList.size()) segments_.resize(playback_.SegmentList.size());
   return segments_[static_cast<size_t>(segment)];
 }
 
-void TFrameIndex::SegmentEntered() {
-  const int32_t number = playback_.CurSegment;
+void TSeekIndex::SegmentEntered(int32_t number, const TCarriedState& entry) {
   TSegmentIndex& segment = Segment(number);
-  const TEntryState entry{playback_.ColorTable, playback_.CursorRecord};
   // Snapshots made from another start would not be the pictures this one gives.
   if (segment.EntryKnown && EntryMatters(number, segment.Entry, entry)) DropSegmentSnapshots(segment);
   segment.Entry = entry;
@@ -62,7 +58,7 @@ void TFrameIndex::SegmentEntered() {
   inChain_ = true;
 }
 
-bool TFrameIndex::EntryMatters(int32_t segment, const TEntryState& a, const TEntryState& b) const {
+bool TSeekIndex::EntryMatters(int32_t segment, const TCarriedState& a, const TCarriedState& b) const {
   const SegInfo& info = *playback_.SegmentList[static_cast<size_t>(segment)];
   if (info.BitsPerPixel == 8 && a.ColorTable != b.ColorTable) return true;
   // The first cursor record read replaces the one carried in.
@@ -70,10 +66,10 @@ bool TFrameIndex::EntryMatters(int32_t segment, const TEntryState& a, const TEnt
   return cursorCarried && !(a.Cursor == b.Cursor);
 }
 
-TFrameIndex::TEntryState TFrameIndex::EntryFor(int32_t segment) {
+TCarriedState TSeekIndex::EntryFor(int32_t segment) {
   int32_t known = segment;
   while (known >= 0 && !Segment(known).EntryKnown) --known;
-  TEntryState state = known >= 0 ? Segment(known).Entry : TEntryState{};
+  TCarriedState state = known >= 0 ? Segment(known).Entry : TCarriedState{};
   // Playing a segment reads one cursor record and, at 8 bits, one palette
   // record for each of its frames.
   for (int32_t s = std::max(known, 0); s < segment; ++s) {
@@ -100,7 +96,7 @@ TFrameIndex::TEntryState TFrameIndex::EntryFor(int32_t segment) {
   return state;
 }
 
-void TFrameIndex::MakeOffsets(int32_t segment) {
+void TSeekIndex::MakeOffsets(int32_t segment) {
   TSegmentIndex& index = Segment(segment);
   const SegInfo& info = *playback_.SegmentList[static_cast<size_t>(segment)];
   if (!index.Offsets.empty() || info.FrameCount <= 0 || !info.SegStream) return;
@@ -114,7 +110,7 @@ void TFrameIndex::MakeOffsets(int32_t segment) {
   }
 }
 
-uint32_t TFrameIndex::OffsetOf(int32_t segment, int32_t frame) const {
+uint32_t TSeekIndex::OffsetOf(int32_t segment, int32_t frame) const {
   if (frame < 0) return 0;
   const TSegmentIndex& index = segments_[static_cast<size_t>(segment)];
   if (static_cast<size_t>(frame) < index.Offsets.size()) return index.Offsets[static_cast<size_t>(frame)];
@@ -122,11 +118,11 @@ uint32_t TFrameIndex::OffsetOf(int32_t segment, int32_t frame) const {
   return static_cast<uint32_t>(info.SegStream ? info.SegStream->Size() : 0);
 }
 
-int64_t TFrameIndex::Work(int32_t segment, int32_t from, int32_t to) const {
+int64_t TSeekIndex::Work(int32_t segment, int32_t from, int32_t to) const {
   return int64_t{OffsetOf(segment, to)} - OffsetOf(segment, from) + kFrameWork * (to - from);
 }
 
-int64_t TFrameIndex::SnapshotSpacing() const {
+int64_t TSeekIndex::SnapshotSpacing() const {
   const gdi::Bitmap* picture = playback_.ShownPicture();
   // Taking a snapshot costs about a pass over the picture: two pictures'
   // worth of composing work between snapshots keeps that a small share of a
@@ -134,49 +130,40 @@ int64_t TFrameIndex::SnapshotSpacing() const {
   return std::max<int64_t>(picture ? 2 * static_cast<int64_t>(picture->ByteSize()) : 0, kMinSpacing);
 }
 
-void TFrameIndex::FrameComposed() {
-  if (!inChain_ || playback_.CurSegment != loadedSegment_ || playback_.FrameIndex != composedFrame_ + 1) {
+void TSeekIndex::FrameComposed(int32_t segment, int32_t frame, uint32_t recordOffset) {
+  if (!inChain_ || segment != loadedSegment_ || frame != composedFrame_ + 1) {
     inChain_ = false;
     return;
   }
-  composedFrame_ = playback_.FrameIndex;
-  const auto& snapshots = Segment(loadedSegment_).Snapshots;
+  composedFrame_ = frame;
+  const auto& snapshots = Segment(segment).Snapshots;
   int32_t base = -1;
   uint32_t baseOffset = 0;
-  if (auto it = snapshots.upper_bound(composedFrame_); it != snapshots.begin()) {
+  if (auto it = snapshots.upper_bound(frame); it != snapshots.begin()) {
     --it;
     base = it->first;
-    baseOffset = it->second.Offset;
+    baseOffset = it->second.Position.RecordOffset;
   }
-  if (base == composedFrame_) return;
-  const int64_t offset = playback_.CurFrame - playback_.FrameBuffer.get();
-  if (offset - baseOffset + kFrameWork * (composedFrame_ - base) >= SnapshotSpacing())
-    TakeSnapshot(loadedSegment_, composedFrame_);
+  if (base == frame) return;
+  if (int64_t{recordOffset} - baseOffset + kFrameWork * (frame - base) >= SnapshotSpacing())
+    TakeSnapshot(segment, frame);
 }
 
-void TFrameIndex::TakeSnapshot(int32_t segment, int32_t frame) {
-  const gdi::Bitmap* picture = playback_.ShownPicture();
-  if (!picture) return;
-  TSnapshot snapshot;
-  snapshot.Picture = EncodePicture(*picture);
-  snapshot.Offset = static_cast<uint32_t>(playback_.CurFrame - playback_.FrameBuffer.get());
-  snapshot.ColorTable = playback_.ColorTable;
-  const SegInfo& info = *playback_.SegmentList[static_cast<size_t>(segment)];
-  snapshot.PalettePosition = info.PaletteStream ? info.PaletteStream->Position() : 0;
-  snapshot.CursorPosition = playback_.CursorStream->Position();
-  snapshot.CursorBefore = playback_.CursorRecord;
+void TSeekIndex::TakeSnapshot(int32_t segment, int32_t frame) {
+  if (!playback_.ShownPicture()) return;
+  TSnapshot snapshot{playback_.SavePicture(), playback_.Position()};
   const size_t bytes = snapshot.Picture.size() + sizeof(TSnapshot);
   if (!Segment(segment).Snapshots.try_emplace(frame, std::move(snapshot)).second) return;
   snapshotBytes_ += bytes;
   KeepWithinBudget();
 }
 
-void TFrameIndex::DropSegmentSnapshots(TSegmentIndex& segment) {
+void TSeekIndex::DropSegmentSnapshots(TSegmentIndex& segment) {
   for (const auto& [frame, snapshot] : segment.Snapshots) snapshotBytes_ -= snapshot.Picture.size() + sizeof(TSnapshot);
   segment.Snapshots.clear();
 }
 
-void TFrameIndex::KeepWithinBudget() {
+void TSeekIndex::KeepWithinBudget() {
   while (snapshotBytes_ > budget_) {
     // The snapshot whose neighbours lie closest together is the least missed.
     TSegmentIndex* victimSegment = nullptr;
@@ -190,7 +177,7 @@ void TFrameIndex::KeepWithinBudget() {
       for (auto it = snapshots.begin(); it != snapshots.end(); ++it) {
         const auto next = std::next(it);
         const int64_t nextFrame = next == snapshots.end() ? info.FrameCount : next->first;
-        const int64_t nextOffset = next == snapshots.end() ? end : next->second.Offset;
+        const int64_t nextOffset = next == snapshots.end() ? end : next->second.Position.RecordOffset;
         const int64_t gap = nextOffset - previousOffset + kFrameWork * (nextFrame - previousFrame);
         if (gap < smallestGap) {
           smallestGap = gap;
@@ -198,7 +185,7 @@ void TFrameIndex::KeepWithinBudget() {
           victim = it;
         }
         previousFrame = it->first;
-        previousOffset = it->second.Offset;
+        previousOffset = it->second.Position.RecordOffset;
       }
     }
     if (!victimSegment) return;
@@ -207,53 +194,41 @@ void TFrameIndex::KeepWithinBudget() {
   }
 }
 
-void TFrameIndex::RestoreStart(const TEntryState& entry) {
-  TMoviePlayback& p = playback_;
-  p.ClearPictures();
-  p.ColorTable = entry.ColorTable;
-  p.CursorRecord = entry.Cursor;
-  p.CursorStream->SetPosition(0);
-  SegInfo& info = *p.SegmentList[static_cast<size_t>(loadedSegment_)];
-  if (info.PaletteStream) info.PaletteStream->SetPosition(0);
+void TSeekIndex::RestoreStart(const TCarriedState& entry) {
+  playback_.ClearPictures();
+  TPlayPosition start;
+  start.Carried = entry;
+  playback_.RestorePosition(start);
   composedFrame_ = -1;
   inChain_ = true;
 }
 
-bool TFrameIndex::Restore(int32_t frame, const TSnapshot& snapshot) {
-  TMoviePlayback& p = playback_;
-  gdi::Bitmap* picture = p.ShownPicture();
-  if (!picture || !DecodePicture(snapshot.Picture, *picture)) return false;
-  p.CursorSaved = false;
-  p.ColorTable = snapshot.ColorTable;
-  if (p.PictureDepth == 8) {
-    gdi::SetDIBColorTable(*picture, 0, 256, p.ColorTable.data());
-    gdi::SetDIBColorTable(*p.hbmCursor, 0, 256, p.ColorTable.data());
-  }
-  SegInfo& info = *p.SegmentList[static_cast<size_t>(loadedSegment_)];
-  if (info.PaletteStream) info.PaletteStream->SetPosition(snapshot.PalettePosition);
-  p.CursorStream->SetPosition(snapshot.CursorPosition);
-  p.CursorRecord = snapshot.CursorBefore;
-  p.FrameIndex = frame;
-  p.CurFrame = p.FrameBuffer.get() + snapshot.Offset;
-  p.DrawCursor();
-  composedFrame_ = frame;
+bool TSeekIndex::Restore(const TSnapshot& snapshot) {
+  if (!playback_.RestorePicture(snapshot.Picture)) return false;
+  playback_.RestorePosition(snapshot.Position);
+  playback_.DrawCursor();
+  composedFrame_ = snapshot.Position.Frame;
   inChain_ = true;
   return true;
 }
 
-TResult TFrameIndex::Seek(int32_t segment, int32_t frame) {
+void TSeekIndex::PlaceAt(int32_t frame) {
+  TPlayPosition at = playback_.Position();
+  at.Frame = frame;
+  at.RecordOffset = OffsetOf(loadedSegment_, frame);
+  playback_.RestorePosition(at);
+}
+
+TResult TSeekIndex::Seek(int32_t segment, int32_t frame) {
   TMoviePlayback& p = playback_;
   if (segment < 0 || static_cast<size_t>(segment) >= p.SegmentList.size()) return result::OutOfIndexBound;
   if (frame < 0 || frame >= p.SegmentList[static_cast<size_t>(segment)]->FrameCount) return result::OutOfIndexBound;
   if (!p.FrameBuffer) return result::SegmentIsNil;
   if (loadedSegment_ != segment || !inChain_) {
-    const TEntryState entry = EntryFor(segment);
-    p.ColorTable = entry.ColorTable;
-    p.CursorRecord = entry.Cursor;
-    p.CurSegment = segment;
-    const TResult activated = p.SetCurSegment();
+    const TResult activated = p.ActivateSegment(segment, EntryFor(segment));
     if (activated != result::AllRight) return activated;
   }
+  // A stop turns CurSegment back to the first segment and leaves the loaded one in place.
   p.CurSegment = segment;
   if (!p.ShownPicture() || !p.hbmCursor) return result::NoText;
   MakeOffsets(segment);
@@ -277,19 +252,16 @@ TResult TFrameIndex::Seek(int32_t segment, int32_t frame) {
     from = From::Composed;
     fromFrame = composedFrame_;
   }
-  if (from == From::Snapshot && !Restore(fromFrame, snapshot->second)) from = From::Start;
+  if (from == From::Snapshot && !Restore(snapshot->second)) from = From::Start;
   if (from == From::Start) {
     RestoreStart(Segment(segment).Entry);
     fromFrame = -1;
   }
   for (int32_t f = fromFrame + 1; f <= frame; ++f) {
-    p.FrameIndex = f;
-    p.CurFrame = p.FrameBuffer.get() + OffsetOf(segment, f);
+    PlaceAt(f);
     const TResult composed = p.ComposePicture();
     if (composed != result::AllRight) return composed;
   }
-  p.FrameIndex = frame;
-  p.CurFrame = p.FrameBuffer.get() + OffsetOf(segment, frame);
-  p.Changed.MarkAll();
+  PlaceAt(frame);
   return result::AllRight;
 }

@@ -110,7 +110,7 @@ void SeekEverywhere(size_t budget, size_t* snapshotsLeft = nullptr) {
   const auto expected = PlayThrough(movie);
   Playback playback;
   fixtures::LoadMovie(playback, movie);
-  playback.Index.SetBudget(budget);
+  playback.SeekIndex.SetBudget(budget);
   std::vector<std::pair<int32_t, int32_t>> order;
   for (size_t s = 0; s < movie.size(); ++s)
     for (size_t f = 0; f < movie[s].frames.size(); ++f) order.emplace_back(s, f);
@@ -130,18 +130,18 @@ void SeekEverywhere(size_t budget, size_t* snapshotsLeft = nullptr) {
                     where + ", then frame " + std::to_string(g));
       }
     }
-    ASSERT_LE(playback.Index.MemoryHeld(), budget + 64 * 1024) << where;
+    ASSERT_LE(playback.SeekIndex.MemoryHeld(), budget + 64 * 1024) << where;
   }
-  if (snapshotsLeft) *snapshotsLeft = playback.Index.SnapshotCount();
+  if (snapshotsLeft) *snapshotsLeft = playback.SeekIndex.SnapshotCount();
 }
 
-TEST(FrameIndex, SeekingToAnyFrameGivesThePictureAndColoursOfPlayingThrough) {
+TEST(SeekIndex, SeekingToAnyFrameGivesThePictureAndColoursOfPlayingThrough) {
   size_t snapshots = 0;
-  SeekEverywhere(TFrameIndex::kDefaultBudget, &snapshots);
+  SeekEverywhere(TSeekIndex::kDefaultBudget, &snapshots);
   EXPECT_GT(snapshots, 8u);
 }
 
-TEST(FrameIndex, ABudgetTooSmallForSnapshotsDropsThemAndSeeksStillGiveThePicture) {
+TEST(SeekIndex, ABudgetTooSmallForSnapshotsDropsThemAndSeeksStillGiveThePicture) {
   size_t snapshots = 1;
   SeekEverywhere(16 * 1024, &snapshots);
   EXPECT_LE(snapshots, 16u);
@@ -149,47 +149,47 @@ TEST(FrameIndex, ABudgetTooSmallForSnapshotsDropsThemAndSeeksStillGiveThePicture
   EXPECT_EQ(snapshots, 0u);
 }
 
-TEST(FrameIndex, SnapshotsAreTakenWhilePlayingAndBoundTheWorkOfASeek) {
+TEST(SeekIndex, SnapshotsAreTakenWhilePlayingAndBoundTheWorkOfASeek) {
   const std::vector<mw::Segment> movie = Movie();
   Playback playback;
   fixtures::LoadMovie(playback, movie);
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
   PlayFrames(playback, 300);
-  const size_t afterPlaying = playback.Index.SnapshotCount();
+  const size_t afterPlaying = playback.SeekIndex.SnapshotCount();
   EXPECT_GE(afterPlaying, 3u);
-  EXPECT_GT(playback.Index.MemoryHeld(), 0u);
+  EXPECT_GT(playback.SeekIndex.MemoryHeld(), 0u);
   // Seeking back into what was played makes no more of them.
   ASSERT_EQ(playback.SeekFrame(0, 290), result::AllRight);
   ASSERT_EQ(playback.SeekFrame(0, 10), result::AllRight);
-  EXPECT_EQ(playback.Index.SnapshotCount(), afterPlaying);
+  EXPECT_EQ(playback.SeekIndex.SnapshotCount(), afterPlaying);
 }
 
-TEST(FrameIndex, ASegmentEnteredWithOtherColoursLosesItsSnapshots) {
+TEST(SeekIndex, ASegmentEnteredWithOtherColoursLosesItsSnapshots) {
   const std::vector<mw::Segment> movie = Movie();
   Playback playback;
   fixtures::LoadMovie(playback, movie);
   playback.CurSegment = 2;
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
   PlayFrames(playback, 150);
-  ASSERT_GT(playback.Index.SnapshotCount(), 0u);
+  ASSERT_GT(playback.SeekIndex.SnapshotCount(), 0u);
   // Its first frames show the colour table it came in with, so snapshots of
   // another entry would show other colours.
   playback.ColorTable[7] = {1, 2, 3, 0};
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
-  EXPECT_EQ(playback.Index.SnapshotCount(), 0u);
+  EXPECT_EQ(playback.SeekIndex.SnapshotCount(), 0u);
   // A segment whose cursor stream is full takes nothing from before it.
   playback.CurSegment = 1;
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
   PlayFrames(playback, 200);
-  const size_t kept = playback.Index.SnapshotCount();
+  const size_t kept = playback.SeekIndex.SnapshotCount();
   ASSERT_GT(kept, 0u);
   playback.ColorTable[7] = {9, 9, 9, 0};
   playback.CursorRecord = {1, 2, 3};
   ASSERT_EQ(playback.SetCurSegment(), result::AllRight);
-  EXPECT_EQ(playback.Index.SnapshotCount(), kept);
+  EXPECT_EQ(playback.SeekIndex.SnapshotCount(), kept);
 }
 
-TEST(FrameIndex, SeeksOutsideTheMovieAreRefusedAndChangeNothing) {
+TEST(SeekIndex, SeeksOutsideTheMovieAreRefusedAndChangeNothing) {
   const std::vector<mw::Segment> movie = Movie();
   Playback playback;
   fixtures::LoadMovie(playback, movie);
