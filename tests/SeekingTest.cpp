@@ -79,8 +79,8 @@ class Seeking : public testing::Test {
     while (player.PlayState == playstate::Playing && shown.size() < 100) {
       player.TimerTimer();
       if (player.PlayState != playstate::Playing) break;
-      shown.push_back(player.ShownFrame);
-      EXPECT_TRUE(Shows(player.ShownFrame)) << "frame " << player.ShownFrame;
+      shown.push_back(player.PictureFrames.Shown());
+      EXPECT_TRUE(Shows(player.PictureFrames.Shown())) << "frame " << player.PictureFrames.Shown();
     }
     return shown;
   }
@@ -171,9 +171,9 @@ TEST_F(Seeking, StepsGoFrameByFrameAcrossSegmentsAndStopAtTheEnds) {
   player.Timer.stop();
   player.TimerTimer();
   EXPECT_TRUE(Shows(4));
-  const int64_t playing = player.ShownFrame;
+  const int64_t playing = player.PictureFrames.Shown();
   QTest::keyClick(&player, Qt::Key_Left);
-  EXPECT_EQ(player.ShownFrame, playing);
+  EXPECT_EQ(player.PictureFrames.Shown(), playing);
 }
 
 TEST_F(Seeking, PageKeysGoToSegmentStartsAndHomeToTheFirstFrame) {

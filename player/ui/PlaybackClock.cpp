@@ -13,15 +13,12 @@
 #include "ekLensaPlayerImpl1.h"
 
 void TekLensaPlayer::TimerTimer() {
-  if (HoldsShownFrame) {
-    // A seek showed the frame it composed: the next one is composed first.
-    HoldsShownFrame = false;
-    if (!AdvanceFrame()) return;
-    if (FrameIndex != 0) ComposeFrame();
-  }
-  if (FrameIndex == 0) ComposeFrame();
+  if (PictureFrames.Holds() == TPictureFrames::ShownFrame && !AdvanceFrame()) return;
+  // Stepped on from a shown frame in the same segment, or a segment entered.
+  if (PictureFrames.Holds() == TPictureFrames::ShownFrame) ComposeFrame();
+  if (PictureFrames.Holds() == TPictureFrames::NoFrame) ComposeFrame();
   PresentPicture();
-  ShownFrame = ComposedFrame;
+  PictureFrames.Presented();
   ComposeFrame();
 }
 
@@ -80,7 +77,7 @@ void TekLensaPlayer::ComposeFrame() {
     ShowResult("DXTimerPlayTimer", composed);
     return;
   }
-  ComposedFrame = PlayedFrames();
+  PictureFrames.Composed(PlayedFrames(), TPictureFrames::NextFrame);
   AdvanceFrame();
 }
 
@@ -118,6 +115,7 @@ void TekLensaPlayer::EndOfMovie() {
 }
 
 void TekLensaPlayer::SegmentActivated(const SegInfo& segment) {
+  PictureFrames.Cleared();
   Timer.setInterval(FrameInterval(segment));
   LayoutPicture();
   if (PlayState == playstate::Playing) ShowSegmentCaption();

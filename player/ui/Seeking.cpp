@@ -64,30 +64,30 @@ void TekLensaPlayer::GoToFrame(int64_t frame) {
     return;
   }
   PresentPicture();
-  ShownFrame = ComposedFrame = frame;
-  HoldsShownFrame = true;
+  PictureFrames.Composed(frame, TPictureFrames::ShownFrame);
   pbrProgress->setValue(static_cast<int>(frame + 1));
   ShowSegmentCaption();
 }
 
 void TekLensaPlayer::AStepBackExecute() {
-  if (PlayState == playstate::Paused && ShownFrame > 0) GoToFrame(ShownFrame - 1);
+  if (PlayState == playstate::Paused && PictureFrames.Shown() > 0) GoToFrame(PictureFrames.Shown() - 1);
 }
 
 void TekLensaPlayer::AStepForwardExecute() {
-  if (PlayState == playstate::Paused && ShownFrame >= 0 && ShownFrame + 1 < TotalFrames()) GoToFrame(ShownFrame + 1);
+  if (PlayState == playstate::Paused && PictureFrames.Shown() >= 0 && PictureFrames.Shown() + 1 < TotalFrames())
+    GoToFrame(PictureFrames.Shown() + 1);
 }
 
 void TekLensaPlayer::APreviousSegmentExecute() {
   int32_t segment = 0, frame = 0;
-  if (ShownFrame < 0 || !LocateFrame(ShownFrame, segment, frame)) segment = 0;
+  if (PictureFrames.Shown() < 0 || !LocateFrame(PictureFrames.Shown(), segment, frame)) segment = 0;
   // Inside a segment its own start comes first; from its start, the one before.
   GoToFrame(FramesBefore(frame > 0 ? segment : std::max(segment - 1, 0)));
 }
 
 void TekLensaPlayer::ANextSegmentExecute() {
   int32_t segment = 0, frame = 0;
-  if (ShownFrame < 0 || !LocateFrame(ShownFrame, segment, frame)) segment = 0;
+  if (PictureFrames.Shown() < 0 || !LocateFrame(PictureFrames.Shown(), segment, frame)) segment = 0;
   // Segments without frames are passed over; after the last there is nowhere to go.
   for (int32_t next = segment + 1; next < static_cast<int32_t>(SegmentList.size()); ++next) {
     if (SegmentList[static_cast<size_t>(next)]->FrameCount > 0) {

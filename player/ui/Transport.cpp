@@ -19,8 +19,7 @@ void TekLensaPlayer::SetPlayState(uint8_t state) {
       EnableTimer(false);
       CurSegment = 0;
       SetSpeedStep(0);
-      ShownFrame = ComposedFrame = -1;
-      HoldsShownFrame = false;
+      PictureFrames = {};
       APlay->setEnabled(true);
       btnPlay->setEnabled(true);
       btnLoadFromFile->setEnabled(true);

@@ -21,6 +21,7 @@
 
 #include "DirtyTiles.h"
 #include "MoviePlayback.h"
+#include "PictureFrames.h"
 
 class QAction;
 class QCloseEvent;
@@ -214,13 +215,7 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   QAction* APlayPause = nullptr;
   QAction* ALeaveFullScreen = nullptr;
   int SpeedStep = 0;
-  // The frame of the whole movie last shown (-1: none), and the one the
-  // picture holds, which playing has composed ahead of it.
-  int64_t ShownFrame = -1;
-  int64_t ComposedFrame = -1;
-  // After a seek the picture holds the shown frame itself: the next tick goes
-  // on from it.
-  bool HoldsShownFrame = false;
+  TPictureFrames PictureFrames;
   QMenuBar* MainMenu1 = nullptr;
   QMenu* pupMain = nullptr;
   QWidget* pnlControls = nullptr;
