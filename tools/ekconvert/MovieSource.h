@@ -1,7 +1,7 @@
 // A movie opened for conversion: any wrapping the player takes, or a bare
-// movie file, extracted into a private folder of its own that is removed
-// again as soon as the movie is read, so that a conversion that is killed
-// leaves nothing behind either.
+// movie file, read whole through the one way to a movie's bytes; a
+// decompressed movie file never has a name, so that a conversion that is
+// killed leaves nothing behind either.
 #pragma once
 
 #include <string>

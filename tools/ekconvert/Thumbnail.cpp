@@ -11,9 +11,9 @@ extern "C" {
 #include "Exception.h"
 #include "FrameRecords.h"
 #include "FrameRenderer.h"
+#include "MovieBytes.h"
 #include "MovieDamaged.h"
 #include "MoviePlayback.h"
-#include "MoviePrefix.h"
 #include "MovieReader.h"
 #include "PixelFormat.h"
 #include "PngWriter.h"
@@ -139,6 +139,9 @@ void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, in
     return state != TLook::NeedMore;
   };
   const TPrefixReading reading = ReadMoviePrefix(moviePath, kMovieBytesRead, enough);
+  if (reading.capped)
+    throw platform::Exception("the movie's first picture lies beyond its first " + std::to_string(kMovieBytesRead) +
+                              " bytes");
   if (!reading.enough)
     throw platform::Exception(reading.failure.empty() ? "can't read the movie file" : reading.failure);
   if (state == TLook::Damaged) throw platform::Exception(damage);

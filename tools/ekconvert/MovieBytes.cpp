@@ -1,4 +1,4 @@
-#include "MoviePrefix.h"
+#include "MovieBytes.h"
 
 #include <fcntl.h>
 #include <mspack.h>
@@ -14,6 +14,7 @@
 #include <set>
 #include <utility>
 
+#include "Exception.h"
 #include "Files.h"
 #include "MovieFiles.h"
 #include "PackagedMovie.h"
@@ -22,15 +23,34 @@ namespace {
 
 constexpr size_t kFirstLook = size_t{64} << 10;
 
+// Where the bytes of the movie file go as they come.
+class TMovieSink {
+ public:
+  virtual ~TMovieSink() = default;
+  // The movie file's length as its cabinet gives it, before any byte comes.
+  virtual void Expect(int64_t) {}
+  // False ends the reading.
+  virtual bool Add(const void* data, size_t n) = 0;
+};
+
+// How feeding a sink ended: every byte of the movie file given, or not, and
+// then why, unless the sink ended it.
+struct TFed {
+  bool complete = false;
+  std::string failure;
+};
+
 // Hands the bytes on at every doubling of their length; remembers the answer.
-class TPrefixSink {
+class TPrefixSink : public TMovieSink {
  public:
   TPrefixSink(const std::function<bool(const std::vector<uint8_t>&, bool)>& enough, int64_t cap)
       : enough_(enough), cap_(static_cast<size_t>(cap)) {}
-  // The movie file's length, when known: room is made once, within the cap.
-  void Expect(int64_t length) { bytes_.reserve(std::min(static_cast<size_t>(std::max<int64_t>(length, 0)), cap_)); }
+  // Room is made once, within the cap.
+  void Expect(int64_t length) override {
+    bytes_.reserve(std::min(static_cast<size_t>(std::max<int64_t>(length, 0)), cap_));
+  }
   // False once the caller has enough, or the cap is reached.
-  bool Add(const void* data, size_t n) {
+  bool Add(const void* data, size_t n) override {
     if (done_ || capped_) return false;
     const auto* p = static_cast<const uint8_t*>(data);
     const size_t taken = std::min(n, cap_ - bytes_.size());
@@ -41,13 +61,11 @@ class TPrefixSink {
     capped_ = !done_ && taken < n;
     return !done_ && !capped_;
   }
-  bool Finish() {
-    if (!done_ && !capped_) done_ = enough_(bytes_, true);
-    return done_;
+  TPrefixReading Outcome(const TFed& fed) {
+    if (fed.complete && !done_ && !capped_) done_ = enough_(bytes_, true);
+    if (done_) return {true, false, {}};
+    return {false, capped_, capped_ ? std::string() : fed.failure};
   }
-  bool Done() const { return done_; }
-  bool Capped() const { return capped_; }
-  int64_t Cap() const { return static_cast<int64_t>(cap_); }
 
  private:
   const std::function<bool(const std::vector<uint8_t>&, bool)>& enough_;
@@ -56,6 +74,31 @@ class TPrefixSink {
   size_t nextLook_ = kFirstLook;
   bool done_ = false;
   bool capped_ = false;
+};
+
+// Writes the bytes to a file, remembering the first failure.
+class TFileSink : public TMovieSink {
+ public:
+  explicit TFileSink(int fd) : fd_(fd) {}
+  bool Add(const void* data, size_t n) override {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (n > 0) {
+      const ssize_t put = ::write(fd_, p, n);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        failure_ = std::string("the movie can't be written to a temporary file: ") + std::strerror(errno);
+        return false;
+      }
+      p += put;
+      n -= static_cast<size_t>(put);
+    }
+    return true;
+  }
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  int fd_;
+  std::string failure_;
 };
 
 // A regular file opened for reading without waiting: a named pipe or a device
@@ -93,14 +136,7 @@ struct TRegularFile {
   }
 };
 
-TPrefixReading Outcome(TPrefixSink& sink, const std::string& failure) {
-  if (sink.Done()) return {true, {}};
-  if (sink.Capped())
-    return {false, "the movie's first picture lies beyond its first " + std::to_string(sink.Cap()) + " bytes"};
-  return {false, failure};
-}
-
-TPrefixReading ReadBareFile(const std::string& path, TPrefixSink& sink) {
+TFed FeedBareFile(const std::string& path, TMovieSink& sink) {
   const TRegularFile file(path);
   if (!file.IsOpen()) return {false, file.failure};
   sink.Expect(file.size);
@@ -108,11 +144,8 @@ TPrefixReading ReadBareFile(const std::string& path, TPrefixSink& sink) {
   while (true) {
     const ssize_t got = ::read(file.fd, chunk.data(), chunk.size());
     if (got < 0) return {false, path + " can't be read: " + std::strerror(errno)};
-    if (got == 0) {
-      sink.Finish();
-      return Outcome(sink, "");
-    }
-    if (!sink.Add(chunk.data(), static_cast<size_t>(got))) return Outcome(sink, "");
+    if (got == 0) return {true, {}};
+    if (!sink.Add(chunk.data(), static_cast<size_t>(got))) return {false, {}};
   }
 }
 
@@ -125,7 +158,7 @@ struct TCabinetSystem {
   std::string firstName;
   int firstFd = -1;
   int64_t firstStart = 0, firstLength = 0;
-  TPrefixSink* sink = nullptr;
+  TMovieSink* sink = nullptr;
   // The library keeps the names of the cabinets it opened, and opens them again by name.
   std::list<std::string> setNames;
 };
@@ -223,7 +256,7 @@ std::string CabinetError(int code) {
   }
 }
 
-TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
+TFed FeedFromCabinet(const std::string& path, TMovieSink& sink) {
   const TRegularFile file(path);
   if (!file.IsOpen()) return {false, file.failure};
   const int64_t size = file.size;
@@ -259,15 +292,77 @@ TPrefixReading ReadFromCabinet(const std::string& path, TPrefixSink& sink) {
   // Closing the first cabinet closes those appended to it.
   cabd->close(cabd.get(), cabinet);
   if (!movie) return {false, std::string("the cabinet holds no ") + kMovieFileName};
-  if (extracted == MSPACK_ERR_OK) sink.Finish();
-  return Outcome(sink, CabinetError(extracted));
+  if (extracted == MSPACK_ERR_OK) return {true, {}};
+  return {false, CabinetError(extracted)};
 }
+
+TFed FeedMovieFile(const std::string& path, TMovieSink& sink) {
+  return IsBareMovie(path) ? FeedBareFile(path, sink) : FeedFromCabinet(path, sink);
+}
+
+// A file in the temporary folder that has no name from the start where the
+// file system allows it, else from right after it was made.
+int NamelessFile() {
+  const char* base = std::getenv("TMPDIR");
+  const std::string folder = base && *base ? base : "/tmp";
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
+  std::string name = folder + "/ekconvert-XXXXXX";
+  const int named = ::mkostemp(name.data(), O_CLOEXEC);
+  if (named >= 0) ::unlink(name.c_str());
+  return named;
+}
+
+// A file read through its descriptor, which it closes.
+class TDescriptorStream : public platform::TStream {
+ public:
+  explicit TDescriptorStream(int fd) : fd_(fd) {}
+  ~TDescriptorStream() override { ::close(fd_); }
+  TDescriptorStream(const TDescriptorStream&) = delete;
+  TDescriptorStream& operator=(const TDescriptorStream&) = delete;
+
+  int64_t Read(void* buffer, int64_t count) override {
+    int64_t total = 0;
+    while (total < count) {
+      const ssize_t got = ::read(fd_, static_cast<uint8_t*>(buffer) + total, static_cast<size_t>(count - total));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      total += got;
+    }
+    return total;
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t offset, platform::SeekOrigin origin) override {
+    const int whence = origin == platform::SeekOrigin::Begin     ? SEEK_SET
+                       : origin == platform::SeekOrigin::Current ? SEEK_CUR
+                                                                 : SEEK_END;
+    return ::lseek(fd_, offset, whence);
+  }
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
 TPrefixReading ReadMoviePrefix(const std::string& path, int64_t cap,
                                const std::function<bool(const std::vector<uint8_t>& bytes, bool complete)>& enough) {
   TPrefixSink sink(enough, cap);
-  if (IsBareMovie(path)) return ReadBareFile(path, sink);
-  return ReadFromCabinet(path, sink);
+  return sink.Outcome(FeedMovieFile(path, sink));
+}
+
+std::unique_ptr<platform::TStream> OpenWholeMovie(const std::string& path) {
+  if (IsBareMovie(path)) {
+    TRegularFile file(path);
+    if (!file.IsOpen()) throw platform::Exception(file.failure);
+    return std::make_unique<TDescriptorStream>(file.Release());
+  }
+  const int fd = NamelessFile();
+  if (fd < 0) throw platform::Exception(std::string("can't make a temporary file: ") + std::strerror(errno));
+  auto stream = std::make_unique<TDescriptorStream>(fd);
+  TFileSink sink(fd);
+  const TFed fed = FeedMovieFile(path, sink);
+  if (!fed.complete) throw platform::Exception(sink.Failure().empty() ? fed.failure : sink.Failure());
+  stream->SetPosition(0);
+  return stream;
 }

@@ -1,0 +1,37 @@
+// The one way to the bytes of a movie file, whatever wraps it: a bare movie
+// file is read as it is; the movie file of a cabinet, a set of cabinets or a
+// packaged movie is decompressed with libmspack. Only regular files are
+// opened, never waiting on one, and nothing is written under any name.
+// Either the movie's first bytes, as they decompress and only as far as the
+// caller needs, or the whole movie file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Streams.h"
+
+struct TPrefixReading {
+  bool enough = false;
+  // The caller never had enough before `cap` bytes.
+  bool capped = false;
+  // Why else the caller never had enough: the file can't be read as a movie,
+  // or its movie file ends early.
+  std::string failure;
+};
+
+// The caller is asked with ever longer beginnings (each twice the last)
+// whether it has enough: `enough` gets the bytes so far and whether they are
+// the whole movie file; true ends the reading. At most `cap` bytes of movie
+// are ever held.
+TPrefixReading ReadMoviePrefix(const std::string& path, int64_t cap,
+                               const std::function<bool(const std::vector<uint8_t>& bytes, bool complete)>& enough);
+
+// The whole movie file, to be read from its start: a bare one itself, any
+// other decompressed into a temporary file that has no name, so that nothing
+// is left behind however the program ends. Throws platform::Exception with a
+// message that says what is wrong.
+std::unique_ptr<platform::TStream> OpenWholeMovie(const std::string& path);
