@@ -1,5 +1,6 @@
 #include "MovieReader.h"
 
+#include <algorithm>
 #include <new>
 
 #include "CodePage.h"
@@ -141,6 +142,12 @@ void ReadSegmentFrames(platform::TStream& stream, SegInfo& info, int number) {
       CopyStream(reader, *info.PaletteStream, length, "palette stream", "LoadSegmentFromStream: PaletteStream = nil");
     }
   } catch (const EMovieDamaged& e) { throw EMovieDamaged(SegmentPrefix(number) + e.what()); }
+}
+
+void ReadSegmentFramesBeginning(platform::TStream& stream, SegInfo& info, int64_t bytes) {
+  FieldReader reader(stream);
+  CopyStream(reader, *info.SegStream, std::min<int64_t>(bytes, info.SegStreamSize), "frame stream",
+             "LoadSegmentFromStream: SegStream = nil");
 }
 
 void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number) {

@@ -27,3 +27,7 @@ void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<Seg
 // then the frame stream and, at 8 bits, the palette stream.
 void ReadSegmentHead(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments, int number);
 void ReadSegmentFrames(platform::TStream& stream, SegInfo& info, int number);
+// Only the first `bytes` of the frame stream, all of a movie that has come so
+// far: the frames whose records lie in them can be played; the segment's
+// counts stay as recorded.
+void ReadSegmentFramesBeginning(platform::TStream& stream, SegInfo& info, int64_t bytes);

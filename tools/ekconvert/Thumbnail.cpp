@@ -58,13 +58,10 @@ TLook Look(const std::vector<uint8_t>& bytes, bool complete, TMoviePlayback& pla
       const int64_t framesAt = stream.Position();
       const int64_t available = std::min<int64_t>(info.SegStreamSize, stream.Size() - framesAt);
       const uint8_t* frames = bytes.data() + framesAt;
-      if (format && info.BitsPerPixel != 8 && available >= 0) {
+      if (format && info.BitsPerPixel != 8 && available >= 0 && info.SegStreamSize <= SegInfo::kLongestPlayableFrames) {
         // Only the frames up to the first with content are needed.
         if (const auto found = FirstContent(frames, available, info.FrameCount, *format)) {
-          info.SegStream->WriteBuffer(frames, found->end);
-          info.SegStream->SetPosition(0);
-          info.SegStreamSize = static_cast<int32_t>(found->end);
-          info.FrameCount = found->frame + 1;
+          ReadSegmentFramesBeginning(stream, info, found->end);
           segment = static_cast<int32_t>(i);
           frame = found->frame;
           return TLook::Found;
