@@ -46,9 +46,7 @@ std::string FrameChecksums(const std::string& path) {
       if (picture.BitsPerPixel() == 8)
         sum.Add(reinterpret_cast<const uint8_t*>(playback.ColorTable.data()), sizeof playback.ColorTable);
       lines << s + 1 << " " << f + 1 << " " << std::hex << sum.value << std::dec << "\n";
-      if (f + 1 < playback.SegmentList[s]->FrameCount) {
-        EXPECT_EQ(playback.NextFrame(), result::AllRight);
-      }
+      if (f + 1 < playback.SegmentList[s]->FrameCount) { EXPECT_EQ(playback.NextFrame(), result::AllRight); }
     }
   }
   return lines.str();
@@ -63,10 +61,11 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-// The demo movie: a 32-bit and a 24-bit segment of odd width with plain and
-// colour cursor shapes, and an 8-bit segment with padded rows and palette changes.
+// The demo movie (a 32-bit and a 24-bit segment of odd width with plain and
+// colour cursor shapes, an 8-bit segment with padded rows and palette
+// changes) and the movies of make_golden_movies.cpp, each of one depth.
 TEST(GoldenFrames, EveryComposedFrameOfTheFrozenMoviesKeepsItsChecksum) {
-  for (const std::string name : {"demo"}) {
+  for (const std::string name : {"demo", "palette8", "oddwidth24", "segments32"}) {
     const std::string folder = std::string(EK_SOURCE_FOLDER) + "/tests/golden/";
     const std::string found = FrameChecksums(folder + name + ".~ekflm");
     std::ofstream(fixtures::BuildFolder() + "tests/golden-" + name + ".checksums") << found;
