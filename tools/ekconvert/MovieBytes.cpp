@@ -22,6 +22,8 @@
 namespace {
 
 constexpr size_t kFirstLook = size_t{64} << 10;
+// The most a cabinet's data block decompresses to.
+constexpr int64_t kDataBlockBytes = 32768;
 
 // Where the bytes of the movie file go as they come.
 class TMovieSink {
@@ -31,6 +33,9 @@ class TMovieSink {
   virtual void Expect(int64_t) {}
   // False ends the reading.
   virtual bool Add(const void* data, size_t n) = 0;
+  // Salvaging, libmspack met a damaged data block: up to `span` bytes from
+  // those that come next may be wrong.
+  virtual void BlockDamaged(int64_t) {}
 };
 
 // How feeding a sink ended: every byte of the movie file given, or not, and
@@ -218,7 +223,18 @@ int Seek(mspack_file* handle, off_t offset, int mode) {
 }
 
 off_t Tell(mspack_file* handle) { return reinterpret_cast<TCabinetFile*>(handle)->position; }
-void Message(mspack_file*, const char*, ...) {}
+// The sink of the cabinet being read on this thread, told of damaged blocks:
+// libmspack says so only in messages that name no file.
+thread_local TMovieSink* tSalvagingSink = nullptr;
+
+// A damaged MSZIP block is reported before its 32 KiB are written; a bad
+// checksum when its data are read, which may be while the block before is
+// still being decoded.
+void Message(mspack_file*, const char* format, ...) {
+  if (!tSalvagingSink) return;
+  if (std::strncmp(format, "MSZIP error", 11) == 0) tSalvagingSink->BlockDamaged(kDataBlockBytes);
+  if (std::strstr(format, "bad block checksum")) tSalvagingSink->BlockDamaged(2 * kDataBlockBytes);
+}
 void* Alloc(mspack_system*, size_t bytes) { return std::malloc(bytes); }
 void Free(void* memory) { std::free(memory); }
 void Copy(void* from, void* to, size_t bytes) { std::memmove(to, from, bytes); }
@@ -256,7 +272,7 @@ std::string CabinetError(int code) {
   }
 }
 
-TFed FeedFromCabinet(const std::string& path, TMovieSink& sink) {
+TFed FeedFromCabinet(const std::string& path, TMovieSink& sink, bool salvage) {
   const TRegularFile file(path);
   if (!file.IsOpen()) return {false, file.failure};
   const int64_t size = file.size;
@@ -281,6 +297,14 @@ TFed FeedFromCabinet(const std::string& path, TMovieSink& sink) {
   }
   TDecompressor cabd(mspack_create_cab_decompressor(&system.base), mspack_destroy_cab_decompressor);
   if (!cabd) return {false, "no memory to decompress the cabinet"};
+  struct TSalvaging {
+    explicit TSalvaging(TMovieSink* sink) { tSalvagingSink = sink; }
+    ~TSalvaging() { tSalvagingSink = nullptr; }
+  } salvaging(salvage ? &sink : nullptr);
+  if (salvage) {
+    cabd->set_param(cabd.get(), MSCABD_PARAM_SALVAGE, 1);
+    cabd->set_param(cabd.get(), MSCABD_PARAM_FIXMSZIP, 1);
+  }
   mscabd_cabinet* cabinet = cabd->open(cabd.get(), path.c_str());
   if (!cabinet) return {false, CabinetError(cabd->last_error(cabd.get()))};
   AppendSet(*cabd, cabinet, system, platform::ExtractFilePath(path));
@@ -296,9 +320,54 @@ TFed FeedFromCabinet(const std::string& path, TMovieSink& sink) {
   return {false, CabinetError(extracted)};
 }
 
-TFed FeedMovieFile(const std::string& path, TMovieSink& sink) {
-  return IsBareMovie(path) ? FeedBareFile(path, sink) : FeedFromCabinet(path, sink);
+TFed FeedMovieFile(const std::string& path, TMovieSink& sink, bool salvage = false) {
+  return IsBareMovie(path) ? FeedBareFile(path, sink) : FeedFromCabinet(path, sink, salvage);
 }
+
+// Keeps what comes, up to a cap, and where it may be wrong.
+class TSalvageSink : public TMovieSink {
+ public:
+  explicit TSalvageSink(int64_t cap) : cap_(static_cast<size_t>(cap)) {}
+  void Expect(int64_t length) override { expected_ = length; }
+  bool Add(const void* data, size_t n) override {
+    const auto* p = static_cast<const uint8_t*>(data);
+    const size_t taken = std::min(n, cap_ - movie_.bytes.size());
+    movie_.bytes.insert(movie_.bytes.end(), p, p + taken);
+    capped_ = taken < n;
+    return !capped_;
+  }
+  void BlockDamaged(int64_t span) override { Lose(Received(), Received() + span); }
+
+  TSalvagedMovie Finish(const TFed& fed) {
+    if (capped_)
+      movie_.failure = "the movie file is longer than the " + std::to_string(cap_) + " bytes rescue holds";
+    else if (!fed.complete)
+      movie_.failure = fed.failure;
+    if (!fed.complete) Lose(Received(), std::max(expected_, Received()));
+    // Nothing is lost beyond the file's end.
+    const int64_t end = fed.complete ? Received() : std::max(expected_, Received());
+    std::vector<std::pair<int64_t, int64_t>> merged;
+    for (auto [begin, finish] : movie_.lost) {
+      finish = std::min(finish, end);
+      if (begin >= finish) continue;
+      if (!merged.empty() && begin <= merged.back().second)
+        merged.back().second = std::max(merged.back().second, finish);
+      else
+        merged.emplace_back(begin, finish);
+    }
+    movie_.lost = std::move(merged);
+    return std::move(movie_);
+  }
+
+ private:
+  int64_t Received() const { return static_cast<int64_t>(movie_.bytes.size()); }
+  void Lose(int64_t begin, int64_t end) { movie_.lost.emplace_back(begin, end); }
+
+  size_t cap_;
+  int64_t expected_ = 0;
+  bool capped_ = false;
+  TSalvagedMovie movie_;
+};
 
 // A file in the temporary folder that has no name from the start where the
 // file system allows it, else from right after it was made.
@@ -365,4 +434,9 @@ std::unique_ptr<platform::TStream> OpenWholeMovie(const std::string& path) {
   if (!fed.complete) throw platform::Exception(sink.Failure().empty() ? fed.failure : sink.Failure());
   stream->SetPosition(0);
   return stream;
+}
+
+TSalvagedMovie SalvageMovieFile(const std::string& path, int64_t cap) {
+  TSalvageSink sink(cap);
+  return sink.Finish(FeedMovieFile(path, sink, true));
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Streams.h"
@@ -35,3 +36,19 @@ TPrefixReading ReadMoviePrefix(const std::string& path, int64_t cap,
 // is left behind however the program ends. Throws platform::Exception with a
 // message that says what is wrong.
 std::unique_ptr<platform::TStream> OpenWholeMovie(const std::string& path);
+
+// As much of the movie file as can be recovered from a damaged wrapping: a
+// cabinet's damaged data blocks are decoded as far as they go and passed
+// over, and a cut cabinet or set gives what it holds.
+struct TSalvagedMovie {
+  std::vector<uint8_t> bytes;
+  // Byte ranges [begin, end) of the movie file that may be wrong or never
+  // came, in order; the last may reach past `bytes`, to the length the
+  // cabinet gives the movie file.
+  std::vector<std::pair<int64_t, int64_t>> lost;
+  // Why the whole movie file did not come; empty when it did.
+  std::string failure;
+};
+// At most `cap` bytes are held. A file that can't be read as a movie at all
+// gives no bytes and says why.
+TSalvagedMovie SalvageMovieFile(const std::string& path, int64_t cap);
