@@ -18,6 +18,7 @@ ORDER = [
     "player/cabinet",
     "player/model",
     "player/playback",
+    "player/rescue",
     "player/extraction",
     "player/titlepicture",
     "player/ui",

@@ -1,5 +1,7 @@
 #include "PlaybackFixtures.h"
 
+#include <gtest/gtest.h>
+
 #include "MovieReader.h"
 
 namespace mw = moviewriter;
@@ -43,6 +45,44 @@ mw::Picture ComposedPicture(const TMoviePlayback& playback) {
     for (int x = 0; x < bitmap->Width(); ++x)
       picture.at(x, y) = bitmap->BitsPerPixel() == 8 ? bitmap->PixelValue(x, y) : bitmap->PixelValue(x, y) & 0xFFFFFF;
   return picture;
+}
+
+namespace {
+
+struct Fnv {
+  uint64_t value = 0xcbf29ce484222325u;
+  void Add(const uint8_t* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) value = (value ^ bytes[i]) * 0x100000001b3u;
+  }
+};
+
+}  // namespace
+
+std::vector<std::vector<uint64_t>> FrameChecksums(const std::vector<uint8_t>& movie, bool withColours,
+                                                  bool withCursor) {
+  TMoviePlayback playback;
+  playback.DrawsCursor = withCursor;
+  EXPECT_EQ(playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize), result::AllRight);
+  platform::TBorrowedMemoryStream stream(movie.data(), static_cast<int64_t>(movie.size()));
+  ReadMovie(stream, playback.SegmentList);
+  std::vector<std::vector<uint64_t>> sums(playback.SegmentList.size());
+  for (size_t s = 0; s < playback.SegmentList.size(); ++s) {
+    playback.CurSegment = static_cast<int32_t>(s);
+    EXPECT_EQ(playback.SetCurSegment(), result::AllRight) << s;
+    for (int32_t f = 0; f < playback.SegmentList[s]->FrameCount; ++f) {
+      EXPECT_EQ(playback.ComposePicture(), result::AllRight) << s << " " << f;
+      const gdi::Bitmap& picture = *playback.ShownPicture();
+      Fnv sum;
+      const size_t rowBytes = static_cast<size_t>(picture.Width()) * picture.BitsPerPixel() / 8;
+      for (int y = 0; y < picture.Height(); ++y)
+        sum.Add(picture.Bits() + static_cast<size_t>(y) * picture.Stride(), rowBytes);
+      if (withColours && picture.BitsPerPixel() == 8)
+        sum.Add(reinterpret_cast<const uint8_t*>(playback.ColorTable.data()), sizeof playback.ColorTable);
+      sums[s].push_back(sum.value);
+      if (f + 1 < playback.SegmentList[s]->FrameCount) { EXPECT_EQ(playback.NextFrame(), result::AllRight); }
+    }
+  }
+  return sums;
 }
 
 mw::Picture Pattern(int width, int height, int depth, int seed) {

@@ -2,6 +2,7 @@
 // engine must compose for them, worked out here independently of the player.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,14 @@ moviewriter::Picture ExpectedPicture(const moviewriter::Segment& segment, int fr
 
 // The composed picture of the engine as writer pixels.
 moviewriter::Picture ComposedPicture(const TMoviePlayback& playback);
+
+// Every frame of a movie file as playing it from its start composes it: a
+// checksum (FNV-1a, the same on every machine) of each composed picture,
+// cursor included and row padding left out, and with `withColours` of its
+// colour table at 8 bits; without `withCursor` of the pictures alone. One
+// list a segment.
+std::vector<std::vector<uint64_t>> FrameChecksums(const std::vector<uint8_t>& movie, bool withColours,
+                                                  bool withCursor = true);
 
 // A picture whose pixels all differ from their neighbours and change with seed.
 moviewriter::Picture Pattern(int width, int height, int depth, int seed);

@@ -1,0 +1,344 @@
+#include "MovieRescue.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "Exception.h"
+#include "FrameRecords.h"
+#include "LittleEndian.h"
+#include "MovieReader.h"
+#include "MovieWriting.h"
+
+namespace {
+
+constexpr int64_t kCursorRecordBytes = 6;
+
+// The bytes with what is known of them.
+class TSource {
+ public:
+  TSource(const std::vector<uint8_t>& bytes, const TByteRanges& lost) : bytes_(bytes), lost_(lost) {}
+
+  const uint8_t* Data() const { return bytes_.data(); }
+  int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
+  // Every byte of [begin, end) came, and none is known to be wrong.
+  bool Whole(int64_t begin, int64_t end) const {
+    if (begin < 0 || end > Size() || begin > end) return false;
+    return std::none_of(lost_.begin(), lost_.end(), [&](const auto& r) { return r.first < end && begin < r.second; });
+  }
+  // The first place at or after `from` that is not known to be wrong.
+  int64_t NextWhole(int64_t from) const {
+    for (const auto& [begin, end] : lost_)
+      if (begin <= from && from < end) from = end;
+    return from;
+  }
+  // After the last known wrong byte in [begin, end); `begin` when there is none.
+  int64_t AfterLastLost(int64_t begin, int64_t end) const {
+    int64_t after = begin;
+    for (const auto& [b, e] : lost_)
+      if (b < end && begin < e) after = std::max(after, std::min(e, end));
+    return after;
+  }
+  int32_t Int32(int64_t at) const { return platform::Int32LE(bytes_.data() + at); }
+
+ private:
+  const std::vector<uint8_t>& bytes_;
+  const TByteRanges& lost_;
+};
+
+// Where a segment block's parts lie.
+struct THead {
+  int64_t start = 0;
+  int64_t info = 0;     // the information record, after the shapes
+  int64_t cursors = 0;  // the cursor stream
+  int64_t frames = 0;   // the frame stream
+};
+
+bool PlayableDepth(int bits) { return bits == 8 || bits == 24 || bits == 32; }
+
+// A cheap first look for a segment block at `at`: a sane shape count, and
+// without shapes a sane information record.
+bool MayStartHead(const TSource& source, int64_t at) {
+  if (!source.Whole(at, at + 4)) return false;
+  const int32_t shapes = source.Int32(at);
+  if (shapes < 0 || shapes > TCursorList::kCapacity) return false;
+  if (shapes > 0) return true;
+  const int64_t info = at + 4;
+  if (!source.Whole(info, info + SegInfo::kRecordBytes)) return false;
+  const int32_t width = source.Int32(info + 8), height = source.Int32(info + 12);
+  return PlayableDepth(source.Data()[info + 16]) && width > 0 && height > 0 && source.Int32(info) >= 0 &&
+         source.Int32(info + 4) >= 0;
+}
+
+// Reads the head of a segment block at `at` with the ordinary reader into a
+// new record of `segments`; none, and no record, when what lies there is no
+// whole head of a segment that can be played. `strict` asks more of a head
+// found by searching, which nothing else vouches for.
+std::optional<THead> ReadHead(const TSource& source, int64_t at, std::vector<std::unique_ptr<SegInfo>>& segments,
+                              bool strict) {
+  if (!MayStartHead(source, at)) return std::nullopt;
+  platform::TBorrowedMemoryStream stream(source.Data(), source.Size());
+  stream.SetPosition(at);
+  const size_t before = segments.size();
+  try {
+    ReadSegmentHead(stream, segments, static_cast<int>(before) + 1);
+  } catch (const platform::Exception&) {
+    segments.resize(before);
+    return std::nullopt;
+  }
+  const SegInfo& info = *segments.back();
+  THead head;
+  head.start = at;
+  head.frames = stream.Position();
+  head.cursors = head.frames - info.CursStreamSize;
+  head.info = head.cursors - SegInfo::kRecordBytes;
+  bool fits = source.Whole(head.start, head.cursors) && PlayableDepth(info.BitsPerPixel) && info.Width > 0 &&
+              info.Height > 0 && info.SegStreamSize >= 0 && info.SegStreamSize <= SegInfo::kLongestPlayableFrames;
+  if (fits && strict) {
+    const int64_t end = std::min<int64_t>(head.frames + info.SegStreamSize, source.Size());
+    fits = info.CursStreamSize % kCursorRecordBytes == 0 &&
+           (info.FrameCount == 0 || RecordLength(source.Data() + head.frames, 0, end - head.frames) > 0);
+  }
+  if (!fits) {
+    segments.resize(before);
+    return std::nullopt;
+  }
+  return head;
+}
+
+// The next head at or after `from`, found by its structure.
+std::optional<THead> FindHead(const TSource& source, int64_t from, std::vector<std::unique_ptr<SegInfo>>& segments) {
+  for (int64_t at = source.NextWhole(from); at + 4 <= source.Size(); at = source.NextWhole(at + 1))
+    if (auto head = ReadHead(source, at, segments, true)) return head;
+  return std::nullopt;
+}
+
+// The number of whole records from `from` that reach exactly `end`, at most
+// `most`; none when they don't. A chain that ends exactly where the stream
+// does is seldom there by chance. Each record looked at costs a step of `steps`.
+std::optional<int32_t> ChainToEnd(const TSource& source, int64_t from, int64_t end, int32_t most, int64_t& steps) {
+  int32_t records = 0;
+  for (int64_t at = from; at < end; ++records) {
+    if (records == most || --steps < 0) return std::nullopt;
+    const int64_t length = RecordLength(source.Data() + at, 0, end - at);
+    if (length == 0) return std::nullopt;
+    at += length;
+  }
+  return records;
+}
+
+// Looking for where the chain takes up again stops after this many records,
+// so that a stream made to look like chains everywhere can't take long.
+constexpr int64_t kResumeSteps = int64_t{64} << 20;
+
+// What is kept of one segment block, and where the block ends.
+struct TKept {
+  TRescuedSegment report;
+  SegInfo info;  // the information record as it is written again
+  std::vector<uint8_t> shapes, cursors, frames, palette;
+  int64_t blockEnd = -1;  // -1: unknown, the next head must be searched for
+};
+
+// The frames of a segment whose frame stream is whole.
+void KeepAllFrames(const TSource& source, const THead& head, const SegInfo& info, TKept& kept) {
+  kept.frames.assign(source.Data() + head.frames, source.Data() + head.frames + info.SegStreamSize);
+  kept.report.FramesKept = info.FrameCount;
+  kept.cursors.assign(source.Data() + head.cursors, source.Data() + head.frames);
+}
+
+// The whole records before the damage, and those from the first place after
+// it whose chain reaches the stream's end. Returns which recorded frames are kept.
+std::vector<std::pair<int32_t, int32_t>> KeepFramesAroundDamage(const TSource& source, const THead& head,
+                                                                const SegInfo& info, TKept& kept) {
+  const int64_t end = head.frames + info.SegStreamSize;
+  const int64_t available = std::min(end, source.Size());
+  int32_t before = 0;
+  int64_t at = head.frames;
+  while (before < info.FrameCount) {
+    const int64_t length = RecordLength(source.Data() + at, 0, available - at);
+    if (length == 0 || !source.Whole(at, at + length)) break;
+    at += length;
+    ++before;
+  }
+  std::vector<std::pair<int32_t, int32_t>> keep{{0, before}};
+  kept.frames.assign(source.Data() + head.frames, source.Data() + at);
+  if (end <= source.Size()) {
+    const int32_t most = info.FrameCount - before;
+    int64_t steps = kResumeSteps;
+    for (int64_t from = source.AfterLastLost(at, end); from < end && most > 0 && steps > 0; ++from) {
+      if (const auto after = ChainToEnd(source, from, end, most, steps)) {
+        keep.emplace_back(info.FrameCount - *after, info.FrameCount);
+        kept.frames.insert(kept.frames.end(), source.Data() + from, source.Data() + end);
+        break;
+      }
+    }
+  }
+  return keep;
+}
+
+// The cursor records of the kept frames; a frame beyond the records has none.
+void KeepCursors(const TSource& source, const THead& head, const std::vector<std::pair<int32_t, int32_t>>& keep,
+                 TKept& kept) {
+  const int64_t records = (head.frames - head.cursors) / kCursorRecordBytes;
+  for (const auto& [first, end] : keep)
+    for (int64_t f = first; f < std::min<int64_t>(end, records); ++f)
+      kept.cursors.insert(kept.cursors.end(), source.Data() + head.cursors + f * kCursorRecordBytes,
+                          source.Data() + head.cursors + (f + 1) * kCursorRecordBytes);
+}
+
+// The palette records of the kept frames of an 8-bit segment, each as long
+// as its count says; where the stream is damaged or cut the changes are lost.
+void KeepPalette(const TSource& source, int64_t at, const SegInfo& info,
+                 const std::vector<std::pair<int32_t, int32_t>>& keep, TKept& kept) {
+  auto isKept = [&](int32_t f) {
+    return std::any_of(keep.begin(), keep.end(), [&](const auto& r) { return r.first <= f && f < r.second; });
+  };
+  if (!source.Whole(at, at + 4)) {
+    kept.report.ColoursLostFrom = 0;
+    kept.blockEnd = -1;
+    return;
+  }
+  const int64_t length = std::max(source.Int32(at), 0);
+  const int64_t begin = at + 4, end = begin + length;
+  kept.blockEnd = end;
+  int64_t record = begin;
+  for (int32_t f = 0; f < info.FrameCount && record < end; ++f) {
+    const int64_t size =
+        source.Whole(record, record + 1) ? (source.Data()[record] == 0 ? 1 : 2 + 4 * source.Data()[record]) : 0;
+    if (size == 0 || !source.Whole(record, record + size) || record + size > end) {
+      kept.report.ColoursLostFrom = f;
+      return;
+    }
+    if (isKept(f))
+      kept.palette.insert(kept.palette.end(), source.Data() + record, source.Data() + record + size);
+    else if (size > 1 && kept.report.ColoursLostFrom < 0)
+      kept.report.ColoursLostFrom = f;
+    record += size;
+  }
+}
+
+TKept KeepSegment(const TSource& source, const THead& head, const SegInfo& info) {
+  TKept kept;
+  kept.report.Name = info.Name.Utf8();
+  kept.report.BitsPerPixel = info.BitsPerPixel;
+  kept.report.FrameRate = info.FrameRate;
+  kept.report.FramesRecorded = info.FrameCount;
+  kept.report.CursorDamaged = !source.Whole(head.cursors, head.frames);
+  kept.shapes.assign(source.Data() + head.start, source.Data() + head.info);
+  const int64_t framesEnd = head.frames + info.SegStreamSize;
+  std::vector<std::pair<int32_t, int32_t>> keep{{0, info.FrameCount}};
+  if (source.Whole(head.frames, framesEnd)) {
+    KeepAllFrames(source, head, info, kept);
+  } else {
+    keep = KeepFramesAroundDamage(source, head, info, kept);
+    KeepCursors(source, head, keep, kept);
+    kept.report.FramesKept = 0;
+    int32_t next = 0;
+    for (const auto& [first, end] : keep) {
+      if (first > next) kept.report.LostFrames.emplace_back(next, first);
+      kept.report.FramesKept += end - first;
+      next = end;
+    }
+    if (next < info.FrameCount) kept.report.LostFrames.emplace_back(next, info.FrameCount);
+  }
+  kept.blockEnd = framesEnd;
+  if (info.BitsPerPixel == 8) KeepPalette(source, framesEnd, info, keep, kept);
+  kept.info = SegInfo{};
+  kept.info.SegStreamSize = static_cast<int32_t>(kept.frames.size());
+  kept.info.CursStreamSize = static_cast<int32_t>(kept.cursors.size());
+  kept.info.Width = info.Width;
+  kept.info.Height = info.Height;
+  kept.info.BitsPerPixel = info.BitsPerPixel;
+  kept.info.FrameCount = kept.report.FramesKept;
+  kept.info.FrameRate = info.FrameRate;
+  kept.info.Name = info.Name;
+  return kept;
+}
+
+std::vector<uint8_t> WriteMovie(const std::vector<TKept>& segments) {
+  std::vector<SegmentTableEntry> table;
+  for (const TKept& kept : segments) table.push_back({kept.info.Name, kept.info.FrameCount, kept.info.FrameRate});
+  std::vector<uint8_t> movie;
+  AppendSegmentTable(movie, table);
+  for (const TKept& kept : segments) {
+    movie.insert(movie.end(), kept.shapes.begin(), kept.shapes.end());
+    AppendInfoRecord(movie, kept.info);
+    movie.insert(movie.end(), kept.cursors.begin(), kept.cursors.end());
+    movie.insert(movie.end(), kept.frames.begin(), kept.frames.end());
+    if (kept.info.BitsPerPixel == 8) {
+      AppendInt32(movie, static_cast<int32_t>(kept.palette.size()));
+      movie.insert(movie.end(), kept.palette.begin(), kept.palette.end());
+    }
+  }
+  return movie;
+}
+
+// The bytes of the union of `ranges` and [from, to).
+int64_t Measure(TByteRanges ranges, int64_t from, int64_t to) {
+  if (from < to) ranges.emplace_back(from, to);
+  std::sort(ranges.begin(), ranges.end());
+  int64_t total = 0, reached = 0;
+  for (const auto& [begin, end] : ranges) {
+    const int64_t start = std::max(begin, reached);
+    if (end > start) total += end - start;
+    reached = std::max(reached, end);
+  }
+  return total;
+}
+
+}  // namespace
+
+bool TMovieRescue::Damaged() const {
+  if (SegmentsRecorded < 0 || SegmentsLost > 0 || BytesLost > 0) return true;
+  return std::any_of(Segments.begin(), Segments.end(), [](const TRescuedSegment& s) {
+    return s.FramesKept != s.FramesRecorded || s.ColoursLostFrom >= 0 || s.CursorDamaged;
+  });
+}
+
+int64_t TMovieRescue::FramesKept() const {
+  int64_t frames = 0;
+  for (const TRescuedSegment& segment : Segments) frames += segment.FramesKept;
+  return frames;
+}
+
+TMovieRescue RescueMovie(const std::vector<uint8_t>& bytes, const TByteRanges& lost) {
+  const TSource source(bytes, lost);
+  TMovieRescue rescue;
+  std::vector<SegmentTableEntry> table;
+  int64_t at = -1;
+  if (source.Whole(0, 4) && source.Int32(0) >= 0) {
+    platform::TBorrowedMemoryStream stream(bytes.data(), source.Size());
+    try {
+      table = ReadSegmentEntries(stream);
+      if (source.Whole(0, stream.Position())) {
+        rescue.SegmentsRecorded = static_cast<int32_t>(table.size());
+        at = stream.Position();
+      }
+    } catch (const platform::Exception&) {}
+  }
+  std::vector<std::unique_ptr<SegInfo>> read;
+  std::vector<TKept> kept;
+  // Where the next head should be (-1: unknown), and where a search for it starts.
+  int64_t searchFrom = 4, declaredEnd = at;
+  while (rescue.SegmentsRecorded < 0 ||
+         static_cast<int32_t>(kept.size()) + rescue.SegmentsLost < rescue.SegmentsRecorded) {
+    std::optional<THead> head = at >= 0 ? ReadHead(source, at, read, false) : std::nullopt;
+    if (!head) {
+      head = FindHead(source, std::max(searchFrom, at + 1), read);
+      if (!head) break;
+      // A head found where none was expected stands for the ones passed over.
+      if (at >= 0) ++rescue.SegmentsLost;
+    }
+    TKept segment = KeepSegment(source, *head, *read.back());
+    declaredEnd = std::max(declaredEnd, segment.blockEnd);
+    searchFrom = head->frames;
+    at = segment.blockEnd;
+    kept.push_back(std::move(segment));
+  }
+  if (rescue.SegmentsRecorded >= 0)
+    rescue.SegmentsLost = std::max(rescue.SegmentsLost, rescue.SegmentsRecorded - static_cast<int32_t>(kept.size()));
+  for (const TKept& segment : kept) rescue.Segments.push_back(segment.report);
+  rescue.BytesLost = Measure(lost, source.Size(), declaredEnd);
+  rescue.Movie = rescue.Damaged() ? WriteMovie(kept) : bytes;
+  return rescue;
+}
