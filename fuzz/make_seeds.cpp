@@ -85,6 +85,9 @@ int main(int argc, char** argv) {
     Write(out / "thumbnail_fuzz" / name, bytes);
     // Four bytes that choose the frames to go to, then the movie.
     Write(out / "seek_fuzz" / name, std::string("\x01\x07\x00\x03", 4) + bytes);
+    // A stretch of 1 KiB lost in the middle, then the movie; and the movie cut at three quarters.
+    Write(out / "rescue_fuzz" / name, std::string("\x80\x10", 2) + bytes);
+    Write(out / "rescue_fuzz" / (name + "-cut"), std::string("\x00\x00", 2) + bytes.substr(0, bytes.size() * 3 / 4));
   }
   for (int depth = 0; depth < 3; ++depth) {
     Write(out / "movie_override_fuzz" / ("plain" + std::to_string(depth)), std::string(1, static_cast<char>(depth)));

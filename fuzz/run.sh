@@ -17,7 +17,7 @@ seconds=${1:-600}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(movie_reader_fuzz movie_override_fuzz fdi_fuzz cab_reader_fuzz packaged_fuzz
-                                     thumbnail_fuzz seek_fuzz)
+                                     thumbnail_fuzz seek_fuzz rescue_fuzz)
 
 bash scripts/install-deps.sh
 if ! command -v clang++ >/dev/null; then

@@ -12,6 +12,7 @@
 
 #include "CabinetFixtures.h"
 #include "Files.h"
+#include "MovieBytes.h"
 #include "MovieWriter.h"
 #include "PlaybackFixtures.h"
 
@@ -500,6 +501,42 @@ TEST_F(Converter, DamagedMoviesAndWrongUsage) {
   EXPECT_EQ(Convert("--version").status, 0);
   // Failed or not, a conversion leaves nothing in the temporary folder.
   EXPECT_TRUE(fs::is_empty(folder_ + "tmp"));
+}
+
+TEST_F(Converter, RescueWritesWhatSurvivesAsACabinetAndSaysWhatWasLost) {
+  Wrappings();
+  const std::string movie = ReadFile(folder_ + "MyFilm.~ekflm");
+
+  // A whole movie comes out as it went in.
+  const ConvertRun whole = Convert("rescue '" + folder_ + "movie.ekcab' '" + folder_ + "whole.ekcab' --json");
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  EXPECT_NE(whole.out.find("\"damaged\": false"), std::string::npos) << whole.out;
+  const auto again = OpenWholeMovie(folder_ + "whole.ekcab");
+  std::string written(static_cast<size_t>(again->Size()), '\0');
+  ASSERT_EQ(again->Read(written.data(), again->Size()), again->Size());
+  EXPECT_TRUE(written == movie);
+
+  // A movie cut short: the frames before the cut, in a movie that every
+  // command opens without rescue.
+  WriteFile(folder_ + "cut.~ekflm", movie.substr(0, movie.size() * 2 / 3));
+  const ConvertRun cut = Convert("rescue '" + folder_ + "cut.~ekflm' '" + folder_ + "repaired.ekcab'");
+  ASSERT_EQ(cut.status, 0) << cut.err;
+  EXPECT_NE(cut.out.find("frames kept"), std::string::npos) << cut.out;
+  EXPECT_NE(cut.out.find("segments lost"), std::string::npos) << cut.out;
+  EXPECT_EQ(Convert("info '" + folder_ + "repaired.ekcab'").status, 0);
+  const ConvertRun frames = Convert("frames '" + folder_ + "repaired.ekcab' '" + folder_ + "frames/'");
+  EXPECT_EQ(frames.status, 0) << frames.err;
+  EXPECT_GT(std::distance(fs::directory_iterator(folder_ + "frames/"), fs::directory_iterator()), 0);
+
+  // Nothing to rescue: no file; a wrong output name is wrong usage.
+  WriteFile(folder_ + "junk.ekcab", "not a cabinet" + std::string(100, '.'));
+  const ConvertRun junk = Convert("rescue '" + folder_ + "junk.ekcab' '" + folder_ + "nothing.ekcab'");
+  EXPECT_EQ(junk.status, 1);
+  EXPECT_NE(junk.err.find("not a cabinet or packaged movie"), std::string::npos) << junk.err;
+  WriteFile(folder_ + "noise.~ekflm", std::string(5000, '\x5A'));
+  EXPECT_EQ(Convert("rescue '" + folder_ + "noise.~ekflm' '" + folder_ + "nothing.ekcab'").status, 1);
+  EXPECT_FALSE(fs::exists(folder_ + "nothing.ekcab"));
+  EXPECT_EQ(Convert("rescue '" + folder_ + "movie.ekcab' '" + folder_ + "out.mkv'").status, 2);
 }
 
 TEST_F(Converter, ConversionsRunInParallel) {

@@ -101,7 +101,7 @@ fi
   fail "cpack failed: $(cat "$work/cpack.log")"
 deb=$(ls "$work"/ekplayer_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libjpeg62-turbo libmspack0 libchm1 libavcodec libswscale; do
+for library in libqt6widgets6 libjpeg62-turbo libmspack0 libgcab-1.0-0 libchm1 libavcodec libswscale; do
   grep -q "$library" <<<"$depends" || fail "the package does not depend on $library: $depends"
 done
 if command -v lintian >/dev/null; then

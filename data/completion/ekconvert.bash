@@ -5,7 +5,7 @@ _ekconvert() {
   prev=${COMP_WORDS[COMP_CWORD-1]}
   local movies='@(ekcab|EKCAB|exe|EXE|cab|CAB|~ekflm)'
   if [ "$COMP_CWORD" -eq 1 ]; then
-    COMPREPLY=($(compgen -W "info frames video frame thumbnail --help --version" -- "$cur"))
+    COMPREPLY=($(compgen -W "info frames video frame thumbnail rescue --help --version" -- "$cur"))
     return
   fi
   case $prev in
@@ -18,6 +18,7 @@ _ekconvert() {
     video) options="--segment --from --to --no-cursor --lossless" ;;
     frame) options="--no-cursor" ;;
     thumbnail) options="--size" ;;
+    rescue) options="--json" ;;
     *) return ;;
   esac
   if [[ $cur == -* ]]; then
@@ -28,6 +29,8 @@ _ekconvert() {
     _filedir '@(mp4|mkv|webm|gif)'
   elif [ "${COMP_WORDS[1]}" = frames ]; then
     _filedir -d
+  elif [ "${COMP_WORDS[1]}" = rescue ]; then
+    _filedir ekcab
   else
     _filedir png
   fi

@@ -198,8 +198,13 @@ void KeepPalette(const TSource& source, int64_t at, const SegInfo& info,
     kept.blockEnd = -1;
     return;
   }
-  const int64_t length = std::max(source.Int32(at), 0);
+  const int64_t length = source.Int32(at);
   const int64_t begin = at + 4, end = begin + length;
+  if (length < 0) {
+    kept.report.ColoursLostFrom = 0;
+    kept.blockEnd = -1;
+    return;
+  }
   kept.blockEnd = end;
   int64_t record = begin;
   for (int32_t f = 0; f < info.FrameCount && record < end; ++f) {

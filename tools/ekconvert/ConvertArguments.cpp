@@ -10,9 +10,9 @@ TConvertArguments ParseArguments(int argc, const char* const* argv) {
   a.command = argv[1];
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--json" && a.command == "info") {
+    if (arg == "--json" && (a.command == "info" || a.command == "rescue")) {
       a.json = true;
-    } else if (arg == "--no-cursor" && a.command != "info") {
+    } else if (arg == "--no-cursor" && a.command != "info" && a.command != "rescue") {
       a.noCursor = true;
     } else if (arg == "--lossless" && a.command == "video") {
       a.lossless = true;
@@ -41,13 +41,15 @@ TConvertArguments ParseArguments(int argc, const char* const* argv) {
     a.positional.push_back(std::filesystem::path(a.positional[0]).replace_extension(".mp4").string());
   const size_t wanted = a.command == "info" ? 1 : a.command == "frame" ? 3 : 2;
   if ((a.command != "info" && a.command != "frames" && a.command != "video" && a.command != "frame" &&
-       a.command != "thumbnail") ||
+       a.command != "thumbnail" && a.command != "rescue") ||
       a.positional.size() != wanted)
     throw TUsageError{"wrong arguments for " + a.command};
   if (a.command == "frame" && !ParseFramePoint(a.positional[1]))
     throw TUsageError{"the moment must be a frame number from 1 or a time hh:mm:ss.zzz"};
   if (a.command == "video" && !TVideoWriter::KnownExtension(a.positional[1]))
     throw TUsageError{"the output must end in .mp4, .mkv, .webm or .gif"};
+  if (a.command == "rescue" && std::filesystem::path(a.positional[1]).extension() != ".ekcab")
+    throw TUsageError{"the repaired movie must end in .ekcab"};
   if (a.lossless && !TVideoWriter::LosslessExtension(a.positional[1]))
     throw TUsageError{"--lossless needs an .mkv or .mp4 output"};
   return a;

@@ -13,8 +13,13 @@
 #include "Exception.h"
 #include "FramePoint.h"
 #include "FrameRenderer.h"
+#include "JsonText.h"
+#include "MovieBytes.h"
+#include "MovieCabinet.h"
+#include "MovieRescue.h"
 #include "MovieSource.h"
 #include "PngWriter.h"
+#include "RescueReport.h"
 #include "Thumbnail.h"
 #include "VideoWriter.h"
 
@@ -26,6 +31,7 @@ constexpr const char* kUsage =
     "       ekconvert video FILE [OUTPUT] [--segment N] [--from AT] [--to AT] [--no-cursor] [--lossless]\n"
     "       ekconvert frame FILE AT OUTPUT.png [--no-cursor]\n"
     "       ekconvert thumbnail FILE OUTPUT.png [--size N]\n"
+    "       ekconvert rescue FILE OUTPUT.ekcab [--json]\n"
     "       ekconvert --help | --version\n"
     "AT is a frame of the whole movie counted from 1, or a time [[hh:]mm:]ss[.zzz]\n"
     "from the movie's start, each segment lasting its frames at its frame rate.\n";
@@ -43,23 +49,6 @@ void LimitThumbnailMemory() {
     (void)::setrlimit(RLIMIT_DATA, &data);
   }
 #endif
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      out += escape;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
 }
 
 void Info(TMoviePlayback& playback, const std::string& file, bool json) {
@@ -84,6 +73,31 @@ void Info(TMoviePlayback& playback, const std::string& file, bool json) {
   if (json)
     std::printf("{\"file\": %s, \"segments\": [%s], \"total_frames\": %lld}\n", JsonString(file).c_str(),
                 segments.c_str(), static_cast<long long>(total));
+}
+
+// Rescue holds the movie file and what it keeps of it in memory.
+constexpr int64_t kRescuedMovieBytes = int64_t{1} << 30;
+
+// 0 when anything was kept, 1 when nothing could be.
+int Rescue(const std::string& file, const std::string& output, bool json) {
+  try {
+    const TSalvagedMovie salvaged = SalvageMovieFile(file, kRescuedMovieBytes);
+    if (salvaged.bytes.empty())
+      throw platform::Exception(salvaged.failure.empty() ? "the file is empty" : salvaged.failure);
+    const TMovieRescue rescue = RescueMovie(salvaged.bytes, salvaged.lost);
+    if (rescue.FramesKept() == 0) {
+      std::fputs(json ? RescueReportJson(rescue, file, "").c_str() : RescueReportText(rescue).c_str(), stdout);
+      throw platform::Exception("no frame of the movie could be rescued" +
+                                (salvaged.failure.empty() ? "" : ": " + salvaged.failure));
+    }
+    WriteMovieCabinet(output, rescue.Movie);
+    std::fputs(json ? RescueReportJson(rescue, file, output).c_str() : RescueReportText(rescue).c_str(), stdout);
+    if (!salvaged.failure.empty()) std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), salvaged.failure.c_str());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
+    return 1;
+  }
+  return 0;
 }
 
 class Progress {
@@ -201,6 +215,7 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  if (a.command == "rescue") return Rescue(file, a.positional[1], a.json);
   try {
     TMovieSource source(file);
     TMoviePlayback& playback = source.Playback();
