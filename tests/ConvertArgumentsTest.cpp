@@ -90,6 +90,10 @@ TEST(ConvertArguments, CommandLinesTakenOrRefusedWithTheirReason) {
       {{"thumbnail", "a", "b.png", "--size", "0"}, "--size takes a number of pixels from 1"},
       {{"thumbnail", "a", "b.png", "--size", "100000"}, "--size takes a number of pixels from 1"},
       {{"thumbnail", "a", "b.png", "--size", "99999"}, ""},
+      {{"rescue", "a.exe", "b.ekcab", "--json"}, ""},
+      {{"rescue", "a.exe", "b.cab"}, "the repaired movie must end in .ekcab"},
+      {{"rescue", "a.exe", "b.ekcab", "--no-cursor"}, "unknown option --no-cursor"},
+      {{"rescue", "a.exe"}, "wrong arguments for rescue"},
       {{"play", "a"}, "wrong arguments for play"},
   };
   for (const Case& c : cases) {
