@@ -528,6 +528,18 @@ TEST_F(Converter, RescueWritesWhatSurvivesAsACabinetAndSaysWhatWasLost) {
   EXPECT_EQ(frames.status, 0) << frames.err;
   EXPECT_GT(std::distance(fs::directory_iterator(folder_ + "frames/"), fs::directory_iterator()), 0);
 
+  // Salvaged on the way, every command takes the damaged movie as rescue keeps it.
+  EXPECT_EQ(Convert("frames '" + folder_ + "cut.~ekflm' '" + folder_ + "refused/'").status, 1);
+  const ConvertRun salvaged =
+      Convert("frames '" + folder_ + "cut.~ekflm' '" + folder_ + "salvaged/' --salvage --no-cursor");
+  ASSERT_EQ(salvaged.status, 0) << salvaged.err;
+  EXPECT_NE(salvaged.err.find("repaired: "), std::string::npos) << salvaged.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ + "salvaged/"), fs::directory_iterator()),
+            std::distance(fs::directory_iterator(folder_ + "frames/"), fs::directory_iterator()));
+  const ConvertRun sound = Convert("info '" + folder_ + "movie.ekcab' --salvage");
+  EXPECT_EQ(sound.status, 0);
+  EXPECT_TRUE(sound.err.empty()) << sound.err;
+
   // Nothing to rescue: no file; a wrong output name is wrong usage.
   WriteFile(folder_ + "junk.ekcab", "not a cabinet" + std::string(100, '.'));
   const ConvertRun junk = Convert("rescue '" + folder_ + "junk.ekcab' '" + folder_ + "nothing.ekcab'");

@@ -13,10 +13,10 @@ _ekconvert() {
   esac
   local options
   case ${COMP_WORDS[1]} in
-    info) options="--json" ;;
-    frames) options="--segment --from --to --no-cursor" ;;
-    video) options="--segment --from --to --no-cursor --lossless" ;;
-    frame) options="--no-cursor" ;;
+    info) options="--json --salvage" ;;
+    frames) options="--segment --from --to --no-cursor --salvage" ;;
+    video) options="--segment --from --to --no-cursor --lossless --salvage" ;;
+    frame) options="--no-cursor --salvage" ;;
     thumbnail) options="--size" ;;
     rescue) options="--json" ;;
     *) return ;;

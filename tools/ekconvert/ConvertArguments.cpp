@@ -14,6 +14,9 @@ TConvertArguments ParseArguments(int argc, const char* const* argv) {
       a.json = true;
     } else if (arg == "--no-cursor" && a.command != "info" && a.command != "rescue") {
       a.noCursor = true;
+    } else if (arg == "--salvage" &&
+               (a.command == "info" || a.command == "frames" || a.command == "video" || a.command == "frame")) {
+      a.salvage = true;
     } else if (arg == "--lossless" && a.command == "video") {
       a.lossless = true;
     } else if (arg == "--segment" && (a.command == "frames" || a.command == "video") && i + 1 < argc) {

@@ -14,6 +14,7 @@ struct TConvertArguments {
   bool json = false;
   bool noCursor = false;
   bool lossless = false;
+  bool salvage = false;
   std::optional<int> segment;  // from 1 as given
   std::optional<TFramePoint> from, to;
   int size = 256;  // of a thumbnail's longer side

@@ -4,13 +4,40 @@
 #include "Files.h"
 #include "MovieBytes.h"
 #include "MovieReader.h"
+#include "MovieRescue.h"
 
-TMovieSource::TMovieSource(const std::string& path) {
+namespace {
+
+// Salvage holds the movie file and what it keeps of it in memory.
+constexpr int64_t kSalvagedMovieBytes = int64_t{1} << 30;
+
+int64_t FramesRecorded(const TMovieRescue& rescue) {
+  int64_t frames = 0;
+  for (const TRescuedSegment& segment : rescue.Segments) frames += segment.FramesRecorded;
+  return frames;
+}
+
+}  // namespace
+
+TMovieSource::TMovieSource(const std::string& path, bool salvage) {
   if (!platform::FileExists(path)) throw platform::Exception("no such file");
-  const std::unique_ptr<platform::TStream> movie = OpenWholeMovie(path);
   if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
     throw platform::Exception("no memory for the frame buffer");
-  ReadMovie(*movie, playback_.SegmentList);
+  if (!salvage) {
+    const std::unique_ptr<platform::TStream> movie = OpenWholeMovie(path);
+    ReadMovie(*movie, playback_.SegmentList);
+    return;
+  }
+  const TSalvagedMovie salvaged = SalvageMovieFile(path, kSalvagedMovieBytes);
+  const TMovieRescue rescue = RescueMovie(salvaged.bytes, salvaged.lost);
+  if (rescue.FramesKept() == 0)
+    throw platform::Exception("no frame of the movie could be rescued" +
+                              (salvaged.failure.empty() ? "" : ": " + salvaged.failure));
+  if (rescue.Damaged())
+    repairs_ = "repaired: " + std::to_string(rescue.FramesKept()) + " of " + std::to_string(FramesRecorded(rescue)) +
+               " frames kept, " + std::to_string(rescue.BytesLost) + " bytes unrecoverable";
+  platform::TBorrowedMemoryStream movie(rescue.Movie.data(), static_cast<int64_t>(rescue.Movie.size()));
+  ReadMovie(movie, playback_.SegmentList);
 }
 
 TMovieSource::~TMovieSource() = default;

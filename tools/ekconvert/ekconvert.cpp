@@ -26,10 +26,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: ekconvert info FILE [--json]\n"
-    "       ekconvert frames FILE OUTDIR [--segment N] [--from AT] [--to AT] [--no-cursor]\n"
-    "       ekconvert video FILE [OUTPUT] [--segment N] [--from AT] [--to AT] [--no-cursor] [--lossless]\n"
-    "       ekconvert frame FILE AT OUTPUT.png [--no-cursor]\n"
+    "usage: ekconvert info FILE [--json] [--salvage]\n"
+    "       ekconvert frames FILE OUTDIR [--segment N] [--from AT] [--to AT] [--no-cursor] [--salvage]\n"
+    "       ekconvert video FILE [OUTPUT] [--segment N] [--from AT] [--to AT] [--no-cursor] [--lossless] [--salvage]\n"
+    "       ekconvert frame FILE AT OUTPUT.png [--no-cursor] [--salvage]\n"
     "       ekconvert thumbnail FILE OUTPUT.png [--size N]\n"
     "       ekconvert rescue FILE OUTPUT.ekcab [--json]\n"
     "       ekconvert --help | --version\n"
@@ -217,7 +217,8 @@ int main(int argc, char** argv) {
   }
   if (a.command == "rescue") return Rescue(file, a.positional[1], a.json);
   try {
-    TMovieSource source(file);
+    TMovieSource source(file, a.salvage);
+    if (!source.Repairs().empty()) std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), source.Repairs().c_str());
     TMoviePlayback& playback = source.Playback();
     TRenderOptions options;
     options.cursor = !a.noCursor;
