@@ -17,6 +17,7 @@ ORDER = [
     "platform/htmlhelp",
     "player/cabinet",
     "player/model",
+    "player/moviebytes",
     "player/playback",
     "player/rescue",
     "player/extraction",
