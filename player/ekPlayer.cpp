@@ -47,7 +47,8 @@ bool AnswersHelpOrVersion(int argc, char** argv) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Plays screen-capture movies: cabinet movies (.ekcab), packaged movies (.exe) and movie files (.~ekflm).\n"
-      "All arguments together are taken as the movie's path."));
+      "All arguments together are taken as the movie's path; --salvage before it plays what survives of a\n"
+      "damaged movie."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("movie"), QStringLiteral("The movie to play."));

@@ -28,4 +28,23 @@ TEST(MoviePathFromArguments, JoinsTrimsAndUnquotes) {
   }
 }
 
+TEST(TakeSalvageOption, OnlyInFrontOfAMovie) {
+  struct SalvageCase {
+    std::vector<std::string> arguments;
+    bool salvage;
+    std::vector<std::string> left;
+  };
+  const std::vector<SalvageCase> cases{
+      {{"--salvage", "a.ekcab"}, true, {"a.ekcab"}},
+      {{"--salvage", "My", "Film.ekcab"}, true, {"My", "Film.ekcab"}},
+      // Alone it is the name of a file, and after the first argument part of one.
+      {{"--salvage"}, false, {"--salvage"}},
+      {{"a", "--salvage"}, false, {"a", "--salvage"}},
+  };
+  for (SalvageCase c : cases) {
+    EXPECT_EQ(TakeSalvageOption(c.arguments), c.salvage) << c.left.front();
+    EXPECT_EQ(c.arguments, c.left);
+  }
+}
+
 }  // namespace

@@ -482,6 +482,29 @@ TEST_F(Opening, MovieNamedAtStartPlaysAtOnceAndItsErrorsEndTheProgram) {
       << MessageBoxRecorder::boxes[0].text;
 }
 
+TEST_F(Opening, SalvageAtStartPlaysWhatSurvivesAndSaysTheMovieWasRepaired) {
+  std::string movie = MovieBytes(movie_);
+  movie.resize(movie.size() - 10);
+  const std::string damaged = MovieCabinet(folder_, "damaged.ekcab", movie);
+  EXPECT_EQ(OpenMovieAtStart(player, {"--salvage", damaged}), std::nullopt);
+  EXPECT_TRUE(MessageBoxRecorder::boxes.empty());
+  EXPECT_EQ(player.PlayState, playstate::Playing);
+  EXPECT_GT(player.TotalFrames(), 0);
+  player.AStopExecute();
+  EXPECT_EQ(player.pnlPath->text(), QStringLiteral("damaged.ekcab [восстановлен]"));
+
+  // A sound movie plays as it is; noise is said and not played.
+  const std::string sound = MovieCabinet(folder_, "sound.ekcab", MovieBytes(movie_));
+  EXPECT_EQ(OpenMovieAtStart(player, {"--salvage", sound}), std::nullopt);
+  player.AStopExecute();
+  EXPECT_EQ(player.pnlPath->text(), QStringLiteral("sound.ekcab"));
+  WriteFile(folder_ + "noise.~ekflm", std::string(5000, '\x5A'));
+  EXPECT_EQ(OpenMovieAtStart(player, {"--salvage", folder_ + "noise.~ekflm"}), std::nullopt);
+  ASSERT_EQ(MessageBoxRecorder::boxes.size(), 1u);
+  EXPECT_NE(MessageBoxRecorder::boxes[0].text.find("не удалось восстановить"), std::string::npos);
+  EXPECT_EQ(player.PlayState, playstate::Stopped);
+}
+
 TEST_F(Opening, WindowsNameAtStartIsTakenByteForByte) {
   // "Урок.ekcab" in Windows-1251: not valid UTF-8.
   const std::string name = "\xD3\xF0\xEE\xEA.ekcab";

@@ -13,3 +13,9 @@ std::optional<std::string> MoviePathFromArguments(const std::vector<std::string>
   if (text.front() == '"') text = text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string();
   return text;
 }
+
+bool TakeSalvageOption(std::vector<std::string>& arguments) {
+  if (arguments.size() < 2 || arguments.front() != "--salvage") return false;
+  arguments.erase(arguments.begin());
+  return true;
+}

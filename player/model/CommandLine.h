@@ -9,3 +9,7 @@
 // and with a leading double quote and the last character removed. None when
 // nothing is left to open.
 std::optional<std::string> MoviePathFromArguments(const std::vector<std::string>& arguments);
+
+// Takes "--salvage" off the front of the arguments when a movie follows it:
+// the movie is to be played as rescue keeps it.
+bool TakeSalvageOption(std::vector<std::string>& arguments);

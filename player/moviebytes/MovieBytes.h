@@ -52,3 +52,5 @@ struct TSalvagedMovie {
 // At most `cap` bytes are held. A file that can't be read as a movie at all
 // gives no bytes and says why.
 TSalvagedMovie SalvageMovieFile(const std::string& path, int64_t cap);
+// What salvage holds of a movie file, with what rescue keeps of it beside.
+inline constexpr int64_t kSalvagedMovieBytes = int64_t{1} << 30;

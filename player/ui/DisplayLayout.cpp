@@ -29,7 +29,7 @@ void TekLensaPlayer::LayoutPicture() {
   if (SegmentList.empty() || CurSegment < 0 || CurSegment >= static_cast<int32_t>(SegmentList.size())) return;
   const SegInfo& segment = *SegmentList[static_cast<size_t>(CurSegment)];
   const TPictureLayout layout = IsOwnWindowMode() && frmDisplay ? LayoutDisplayWindow(segment.Width, segment.Height)
-                                                                 : LayoutInMainWindow(segment.Width, segment.Height);
+                                                                : LayoutInMainWindow(segment.Width, segment.Height);
   // The one place the layout's outputs are written.
   StretchPicture = layout.stretch;
   if (layout.stretch) {

@@ -12,9 +12,11 @@
 #include "Files.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "MovieBytes.h"
 #include "MovieExtraction.h"
 #include "MovieFiles.h"
 #include "MovieReader.h"
+#include "MovieRescue.h"
 #include "OpenDialog.h"
 #include "PaintBeforeLongJob.h"
 #include "PictureView.h"
@@ -105,8 +107,25 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
       player.pbrProgress->setValue(0);
     }
   } forget{*this};
-  forget.read = ExtractMovieFile(path, [this](platform::TStream& movie) { LoadMovieFile(movie); });
+  forget.read = Salvage ? SalvageMovieFile(path)
+                        : ExtractMovieFile(path, [this](platform::TStream& movie) { LoadMovieFile(movie); });
   return forget.read;
+}
+
+bool TekLensaPlayer::SalvageMovieFile(const std::string& path) {
+  const TSalvagedMovie salvaged = ::SalvageMovieFile(path, kSalvagedMovieBytes);
+  const TMovieRescue rescue = RescueMovie(salvaged.bytes, salvaged.lost);
+  if (rescue.FramesKept() == 0) {
+    platform::MessageBox("Из фильма не удалось восстановить ни одного кадра" +
+                             (salvaged.failure.empty() ? std::string() : ": " + salvaged.failure),
+                         "Error", platform::MessageIcon::Error);
+    return false;
+  }
+  platform::TBorrowedMemoryStream movie(rescue.Movie.data(), static_cast<int64_t>(rescue.Movie.size()));
+  LoadMovieFile(movie);
+  Repaired = rescue.Damaged();
+  pnlPath->setText(FileNameCaption());
+  return true;
 }
 
 void TekLensaPlayer::LoadMovieFile(platform::TStream& movie) {
@@ -152,5 +171,6 @@ TResult TekLensaPlayer::ResetMovie() {
   if (freed != result::AllRight) return freed;
   ResetFrames();
   CurSegment = -1;
+  Repaired = false;
   return result::AllRight;
 }

@@ -15,7 +15,8 @@
 #include "ekLensaPlayerImpl1.h"
 #include "ekSegments.h"
 
-std::optional<int> OpenMovieAtStart(TekLensaPlayer& player, const std::vector<std::string>& arguments) {
+std::optional<int> OpenMovieAtStart(TekLensaPlayer& player, std::vector<std::string> arguments) {
+  player.Salvage = TakeSalvageOption(arguments);
   const auto path = MoviePathFromArguments(arguments);
   if (!path) return std::nullopt;
   player.SetFileName(*path);

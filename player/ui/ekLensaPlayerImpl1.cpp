@@ -156,7 +156,8 @@ void TekLensaPlayer::SetFileName(const std::string& path) {
 }
 
 QString TekLensaPlayer::FileNameCaption() const {
-  return QString::fromStdString(platform::FileNameText(platform::ExtractFileName(FileName)));
+  const QString name = QString::fromStdString(platform::FileNameText(platform::ExtractFileName(FileName)));
+  return Repaired ? name + QStringLiteral(" [восстановлен]") : name;
 }
 
 void TekLensaPlayer::ApplicationEvents1Exception(const std::string& message) {

@@ -72,7 +72,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   // Opening.
   void SetFileName(const std::string& path);
   const std::string& GetFileName() const { return FileName; }
-  // The movie's file name without its folder, as text to show.
+  // The movie's file name without its folder, as text to show, and that it
+  // was repaired when it was.
   QString FileNameCaption() const;
   void ALoadFromFileExecute();
   // A movie file dropped on the main or the display window: what plays stops,
@@ -88,6 +89,9 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   // Puts the movie file in place and reads it through `read` while the
   // temporary folder is this player's alone.
   bool ExtractMovieFile(const std::string& path, const std::function<void(platform::TStream&)>& read);
+  // Reads what can still be played of a damaged movie, as rescue keeps it,
+  // from memory; false, after saying so, when nothing can.
+  bool SalvageMovieFile(const std::string& path);
   TResult ResetMovie();
   // The open dialog, starting in the given folder: the chosen path, or none
   // when cancelled. Tests put their own in its place.
@@ -176,6 +180,10 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   std::string TempMovieFile;
   std::string HelpFilePath;
   bool Loaded = false;
+  // Movies are opened through rescue, as the command line asked; the one
+  // loaded was damaged and repaired on the way.
+  bool Salvage = false;
+  bool Repaired = false;
   uint8_t PlayState = playstate::Stopped;
   TResult LastResult = result::AllRight;
   bool OwnWindowMode = false;

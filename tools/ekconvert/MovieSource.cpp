@@ -8,9 +8,6 @@
 
 namespace {
 
-// Salvage holds the movie file and what it keeps of it in memory.
-constexpr int64_t kSalvagedMovieBytes = int64_t{1} << 30;
-
 int64_t FramesRecorded(const TMovieRescue& rescue) {
   int64_t frames = 0;
   for (const TRescuedSegment& segment : rescue.Segments) frames += segment.FramesRecorded;

@@ -75,13 +75,10 @@ void Info(TMoviePlayback& playback, const std::string& file, bool json) {
                 segments.c_str(), static_cast<long long>(total));
 }
 
-// Rescue holds the movie file and what it keeps of it in memory.
-constexpr int64_t kRescuedMovieBytes = int64_t{1} << 30;
-
 // 0 when anything was kept, 1 when nothing could be.
 int Rescue(const std::string& file, const std::string& output, bool json) {
   try {
-    const TSalvagedMovie salvaged = SalvageMovieFile(file, kRescuedMovieBytes);
+    const TSalvagedMovie salvaged = SalvageMovieFile(file, kSalvagedMovieBytes);
     if (salvaged.bytes.empty())
       throw platform::Exception(salvaged.failure.empty() ? "the file is empty" : salvaged.failure);
     const TMovieRescue rescue = RescueMovie(salvaged.bytes, salvaged.lost);
