@@ -21,6 +21,12 @@ mkdir "$work/small" "$work/damaged"
 (cd "$work/small" && gcab -c -z ../small.ekcab MyFilm.~ekflm >/dev/null)
 head -c "$(($(stat -c %s "$work/MyFilm.~ekflm") / 2))" "$work/MyFilm.~ekflm" >"$work/damaged/MyFilm.~ekflm"
 (cd "$work/damaged" && gcab -c -z ../damaged.ekcab MyFilm.~ekflm >/dev/null)
+# A short movie whose last frames are cut off, and what rescue makes of it.
+mkdir "$work/broken"
+"$build/tools/moviewriter/ekmoviewrite" --still 320 240 30 "$work/broken/whole.~ekflm" "$work/broken.ppm"
+head -c "$(($(stat -c %s "$work/broken/whole.~ekflm") - 100))" "$work/broken/whole.~ekflm" >"$work/broken/MyFilm.~ekflm"
+(cd "$work/broken" && gcab -c -z ../broken.ekcab MyFilm.~ekflm >/dev/null)
+"$build/player/ekconvert" rescue "$work/broken.ekcab" "$work/rescued.ekcab" >"$work/rescue.log"
 export XDG_CONFIG_HOME="$work/config"
 export EK_PLAYER="$build/player/ekPlayer" EK_BUILD="$build" EK_WORK="$work" EK_HERE="$here" EK_SHOTS="$shots"
 export TMPDIR="$work"
@@ -222,6 +228,27 @@ for i in $(seq 50); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$player" 2>/dev/null && fail "Alt+F4 did not end the program"
 wait "$player" || true
 echo "Alt+F4 ended the program"
+
+# The rescued movie opens as any movie does and plays to its end: its
+# picture is shown, and then the end clears it while the player stays.
+"$EK_PLAYER" "$EK_WORK/rescued.ekcab" >"$EK_WORK/rescued-player.log" 2>&1 &
+rescued_player=$!
+rescued=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+sleep 1
+shot rescued-playing
+python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/broken.ppm" >/dev/null ||
+  fail "the rescued movie is not on the screen"
+for i in $(seq 30); do
+  sleep 0.5
+  shot rescued-ended
+  python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/broken.ppm" >/dev/null || break
+done
+python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/broken.ppm" >/dev/null &&
+  fail "the rescued movie did not come to its end"
+kill -0 "$rescued_player" 2>/dev/null || fail "the player ended with the rescued movie"
+echo "the rescued movie played to its end"
+xdotool windowactivate --sync "$rescued" key alt+F4
+wait "$rescued_player" || true
 
 # A packaged movie started as a user starts it: the launcher writes the player
 # into the private folder and starts it on the movie, which it then plays. Its
