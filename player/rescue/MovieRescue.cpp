@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "Exception.h"
 #include "FrameRecords.h"
@@ -306,7 +307,7 @@ int64_t TMovieRescue::FramesKept() const {
   return frames;
 }
 
-TMovieRescue RescueMovie(const std::vector<uint8_t>& bytes, const TByteRanges& lost) {
+TMovieRescue RescueMovie(std::vector<uint8_t> bytes, const TByteRanges& lost) {
   const TSource source(bytes, lost);
   TMovieRescue rescue;
   std::vector<SegmentTableEntry> table;
@@ -344,6 +345,6 @@ TMovieRescue RescueMovie(const std::vector<uint8_t>& bytes, const TByteRanges& l
     rescue.SegmentsLost = std::max(rescue.SegmentsLost, rescue.SegmentsRecorded - static_cast<int32_t>(kept.size()));
   for (const TKept& segment : kept) rescue.Segments.push_back(segment.report);
   rescue.BytesLost = Measure(lost, source.Size(), declaredEnd);
-  rescue.Movie = rescue.Damaged() ? WriteMovie(kept) : bytes;
+  rescue.Movie = rescue.Damaged() ? WriteMovie(kept) : std::move(bytes);
   return rescue;
 }

@@ -51,5 +51,7 @@ struct TMovieRescue {
 };
 
 // `lost`: the ranges of `bytes` known to be wrong, and past its end what
-// never came; every limit of the ordinary reader holds.
-TMovieRescue RescueMovie(const std::vector<uint8_t>& bytes, const TByteRanges& lost);
+// never came; every limit of the ordinary reader holds. `bytes` become the
+// written movie when nothing of them was damaged, so that a sound movie of
+// hundreds of megabytes is not copied.
+TMovieRescue RescueMovie(std::vector<uint8_t> bytes, const TByteRanges& lost);

@@ -113,8 +113,8 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
 }
 
 bool TekLensaPlayer::SalvageMovieFile(const std::string& path) {
-  const TSalvagedMovie salvaged = ::SalvageMovieFile(path, kSalvagedMovieBytes);
-  const TMovieRescue rescue = RescueMovie(salvaged.bytes, salvaged.lost);
+  TSalvagedMovie salvaged = ::SalvageMovieFile(path, kSalvagedMovieBytes);
+  const TMovieRescue rescue = RescueMovie(std::move(salvaged.bytes), salvaged.lost);
   if (rescue.FramesKept() == 0) {
     platform::MessageBox("Из фильма не удалось восстановить ни одного кадра" +
                              (salvaged.failure.empty() ? std::string() : ": " + salvaged.failure),

@@ -25,8 +25,8 @@ TMovieSource::TMovieSource(const std::string& path, bool salvage) {
     ReadMovie(*movie, playback_.SegmentList);
     return;
   }
-  const TSalvagedMovie salvaged = SalvageMovieFile(path, kSalvagedMovieBytes);
-  const TMovieRescue rescue = RescueMovie(salvaged.bytes, salvaged.lost);
+  TSalvagedMovie salvaged = SalvageMovieFile(path, kSalvagedMovieBytes);
+  const TMovieRescue rescue = RescueMovie(std::move(salvaged.bytes), salvaged.lost);
   if (rescue.FramesKept() == 0)
     throw platform::Exception("no frame of the movie could be rescued" +
                               (salvaged.failure.empty() ? "" : ": " + salvaged.failure));

@@ -78,10 +78,10 @@ void Info(TMoviePlayback& playback, const std::string& file, bool json) {
 // 0 when anything was kept, 1 when nothing could be.
 int Rescue(const std::string& file, const std::string& output, bool json) {
   try {
-    const TSalvagedMovie salvaged = SalvageMovieFile(file, kSalvagedMovieBytes);
+    TSalvagedMovie salvaged = SalvageMovieFile(file, kSalvagedMovieBytes);
     if (salvaged.bytes.empty())
       throw platform::Exception(salvaged.failure.empty() ? "the file is empty" : salvaged.failure);
-    const TMovieRescue rescue = RescueMovie(salvaged.bytes, salvaged.lost);
+    const TMovieRescue rescue = RescueMovie(std::move(salvaged.bytes), salvaged.lost);
     if (rescue.FramesKept() == 0) {
       std::fputs(json ? RescueReportJson(rescue, file, "").c_str() : RescueReportText(rescue).c_str(), stdout);
       throw platform::Exception("no frame of the movie could be rescued" +
