@@ -158,6 +158,27 @@ TEST(MovieRescue, ALostSegmentTableIsMadeAgainFromTheSegments) {
   ExpectFramesKept(rescue, {30, 30, 20}, "table lost");
 }
 
+TEST(MovieRescue, ADamagedSegmentHeadCostsNoOtherSegment) {
+  const TFixture& fixture = Fixture();
+  // The shape count and the first shape of the second segment garbled.
+  std::vector<uint8_t> damaged = fixture.movie.bytes;
+  const int64_t head = fixture.movie.Find(2, "shape count").offset;
+  for (int64_t b = head; b < head + 200; ++b) damaged[static_cast<size_t>(b)] ^= 0xA5;
+  const TMovieRescue rescue = RescueMovie(damaged, {{head, head + 200}});
+  ASSERT_GE(rescue.Segments.size(), 2u);
+  EXPECT_EQ(rescue.Segments.front().FramesKept, 30);
+  EXPECT_EQ(rescue.Segments.back().Name, "Палитра");
+  EXPECT_EQ(rescue.Segments.back().FramesKept, 20);
+  EXPECT_TRUE(rescue.Damaged());
+  // Found after the damage, the second segment lacks its first shape, which its cursor names.
+  if (rescue.Segments.size() == 3) {
+    EXPECT_EQ(rescue.SegmentsFound, 1);
+    EXPECT_TRUE(rescue.Segments[1].CursorDamaged);
+  } else {
+    EXPECT_EQ(rescue.SegmentsLost, 1);
+  }
+}
+
 TEST(MovieRescue, NoiseAndNothingGiveAnEmptyMovieThatStillOpens) {
   std::mt19937 random(9);
   for (const size_t size : {size_t{0}, size_t{3}, size_t{5000}, size_t{200000}}) {

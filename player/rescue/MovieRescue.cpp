@@ -223,13 +223,22 @@ void KeepPalette(const TSource& source, int64_t at, const SegInfo& info,
   }
 }
 
-TKept KeepSegment(const TSource& source, const THead& head, const SegInfo& info) {
+// A head found by its structure may have lost shapes before it: then its
+// cursor records name shapes it does not have.
+bool NamesMissingShapes(const TSource& source, const THead& head, const SegInfo& info) {
+  for (int64_t at = head.cursors; at + kCursorRecordBytes <= head.frames; at += kCursorRecordBytes)
+    if ((source.Data()[at] | source.Data()[at + 1] << 8) >= info.CursorList->Count()) return true;
+  return false;
+}
+
+TKept KeepSegment(const TSource& source, const THead& head, const SegInfo& info, bool found) {
   TKept kept;
   kept.report.Name = info.Name.Utf8();
   kept.report.BitsPerPixel = info.BitsPerPixel;
   kept.report.FrameRate = info.FrameRate;
   kept.report.FramesRecorded = info.FrameCount;
-  kept.report.CursorDamaged = !source.Whole(head.cursors, head.frames);
+  kept.report.CursorDamaged =
+      !source.Whole(head.cursors, head.frames) || (found && NamesMissingShapes(source, head, info));
   kept.shapes.assign(source.Data() + head.start, source.Data() + head.info);
   const int64_t framesEnd = head.frames + info.SegStreamSize;
   std::vector<std::pair<int32_t, int32_t>> keep{{0, info.FrameCount}};
@@ -295,7 +304,7 @@ int64_t Measure(TByteRanges ranges, int64_t from, int64_t to) {
 }  // namespace
 
 bool TMovieRescue::Damaged() const {
-  if (SegmentsRecorded < 0 || SegmentsLost > 0 || BytesLost > 0) return true;
+  if (SegmentsRecorded < 0 || SegmentsLost > 0 || SegmentsFound > 0 || BytesLost > 0) return true;
   return std::any_of(Segments.begin(), Segments.end(), [](const TRescuedSegment& s) {
     return s.FramesKept != s.FramesRecorded || s.ColoursLostFrom >= 0 || s.CursorDamaged;
   });
@@ -326,23 +335,21 @@ TMovieRescue RescueMovie(std::vector<uint8_t> bytes, const TByteRanges& lost) {
   std::vector<TKept> kept;
   // Where the next head should be (-1: unknown), and where a search for it starts.
   int64_t searchFrom = 4, declaredEnd = at;
-  while (rescue.SegmentsRecorded < 0 ||
-         static_cast<int32_t>(kept.size()) + rescue.SegmentsLost < rescue.SegmentsRecorded) {
+  while (rescue.SegmentsRecorded < 0 || static_cast<int32_t>(kept.size()) < rescue.SegmentsRecorded) {
     std::optional<THead> head = at >= 0 ? ReadHead(source, at, read, false) : std::nullopt;
-    if (!head) {
+    const bool found = !head;
+    if (found) {
       head = FindHead(source, std::max(searchFrom, at + 1), read);
       if (!head) break;
-      // A head found where none was expected stands for the ones passed over.
-      if (at >= 0) ++rescue.SegmentsLost;
+      ++rescue.SegmentsFound;
     }
-    TKept segment = KeepSegment(source, *head, *read.back());
+    TKept segment = KeepSegment(source, *head, *read.back(), found);
     declaredEnd = std::max(declaredEnd, segment.blockEnd);
     searchFrom = head->frames;
     at = segment.blockEnd;
     kept.push_back(std::move(segment));
   }
-  if (rescue.SegmentsRecorded >= 0)
-    rescue.SegmentsLost = std::max(rescue.SegmentsLost, rescue.SegmentsRecorded - static_cast<int32_t>(kept.size()));
+  if (rescue.SegmentsRecorded >= 0) rescue.SegmentsLost = rescue.SegmentsRecorded - static_cast<int32_t>(kept.size());
   for (const TKept& segment : kept) rescue.Segments.push_back(segment.report);
   rescue.BytesLost = Measure(lost, source.Size(), declaredEnd);
   rescue.Movie = rescue.Damaged() ? WriteMovie(kept) : std::move(bytes);

@@ -30,8 +30,8 @@ struct TRescuedSegment {
   // At 8 bits: the colour changes of frames from this one on were lost, and
   // their frames keep the colours they had before; -1 when none were.
   int32_t ColoursLostFrom = -1;
-  // The cursor records of some frames were damaged: the cursor may be drawn
-  // in the wrong place or shape.
+  // The cursor records of some frames were damaged, or name shapes the
+  // segment lost: the cursor may be drawn in the wrong place or shape.
   bool CursorDamaged = false;
 };
 
@@ -42,8 +42,11 @@ struct TMovieRescue {
   std::vector<TRescuedSegment> Segments;
   // What the segment table said; -1 when it was damaged and made again.
   int32_t SegmentsRecorded = -1;
-  // Segments whose head was damaged, which were passed over.
+  // Segments the table names that were not found.
   int32_t SegmentsLost = 0;
+  // Segments whose head was found by its structure, not where the block
+  // before it ended: what lay between was damaged.
+  int32_t SegmentsFound = 0;
   // Bytes of the input that were lost or damaged, or lie in what could not be read.
   int64_t BytesLost = 0;
   bool Damaged() const;

@@ -41,6 +41,8 @@ std::string RescueReportText(const TMovieRescue& rescue) {
   }
   if (rescue.SegmentsRecorded < 0) text += "the segment table was damaged and made again from the segments\n";
   if (rescue.SegmentsLost > 0) text += std::to_string(rescue.SegmentsLost) + " segments lost\n";
+  if (rescue.SegmentsFound > 0)
+    text += std::to_string(rescue.SegmentsFound) + " segments found by their structure after damage\n";
   text += std::to_string(rescue.BytesLost) + " bytes unrecoverable\n";
   return text;
 }
@@ -68,6 +70,7 @@ std::string RescueReportJson(const TMovieRescue& rescue, const std::string& file
          ", \"damaged\": " + (rescue.Damaged() ? "true" : "false") + ", \"segments_recorded\": " +
          (rescue.SegmentsRecorded < 0 ? "null" : std::to_string(rescue.SegmentsRecorded)) +
          ", \"segments_lost\": " + std::to_string(rescue.SegmentsLost) +
+         ", \"segments_found\": " + std::to_string(rescue.SegmentsFound) +
          ", \"bytes_lost\": " + std::to_string(rescue.BytesLost) +
          ", \"frames_kept\": " + std::to_string(rescue.FramesKept()) + ", \"segments\": [" + segments + "]}\n";
 }
