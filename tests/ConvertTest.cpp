@@ -536,6 +536,16 @@ TEST_F(Converter, RescueWritesWhatSurvivesAsACabinetAndSaysWhatWasLost) {
   EXPECT_NE(salvaged.err.find("repaired: "), std::string::npos) << salvaged.err;
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_ + "salvaged/"), fs::directory_iterator()),
             std::distance(fs::directory_iterator(folder_ + "frames/"), fs::directory_iterator()));
+  // With the first segment's picture size damaged, the movie gets a
+  // thumbnail, of a later segment, only when salvaged.
+  std::string headless = movie;
+  const int64_t info = mw::WriteMovie(movie_).Find(1, "segment information").offset;
+  for (int64_t b = info + 8; b < info + 16; ++b) headless[static_cast<size_t>(b)] = '\x7F';
+  WriteFile(folder_ + "headless.~ekflm", headless);
+  EXPECT_EQ(Convert("thumbnail '" + folder_ + "headless.~ekflm' '" + folder_ + "t1.png'").status, 1);
+  const ConvertRun thumbnail = Convert("thumbnail '" + folder_ + "headless.~ekflm' '" + folder_ + "t2.png' --salvage");
+  ASSERT_EQ(thumbnail.status, 0) << thumbnail.err;
+  EXPECT_EQ(ReadPng(folder_ + "t2.png").width, movie_[1].width);
   const ConvertRun sound = Convert("info '" + folder_ + "movie.ekcab' --salvage");
   EXPECT_EQ(sound.status, 0);
   EXPECT_TRUE(sound.err.empty()) << sound.err;

@@ -17,7 +17,7 @@ _ekconvert() {
     frames) options="--segment --from --to --no-cursor --salvage" ;;
     video) options="--segment --from --to --no-cursor --lossless --salvage" ;;
     frame) options="--no-cursor --salvage" ;;
-    thumbnail) options="--size" ;;
+    thumbnail) options="--size --salvage" ;;
     rescue) options="--json" ;;
     *) return ;;
   esac

@@ -14,8 +14,7 @@ TConvertArguments ParseArguments(int argc, const char* const* argv) {
       a.json = true;
     } else if (arg == "--no-cursor" && a.command != "info" && a.command != "rescue") {
       a.noCursor = true;
-    } else if (arg == "--salvage" &&
-               (a.command == "info" || a.command == "frames" || a.command == "video" || a.command == "frame")) {
+    } else if (arg == "--salvage" && a.command != "rescue") {
       a.salvage = true;
     } else if (arg == "--lossless" && a.command == "video") {
       a.lossless = true;

@@ -15,6 +15,7 @@ extern "C" {
 #include "MovieDamaged.h"
 #include "MoviePlayback.h"
 #include "MovieReader.h"
+#include "MovieRescue.h"
 #include "PixelFormat.h"
 #include "PngWriter.h"
 
@@ -124,23 +125,31 @@ constexpr int64_t kLargestPicture = int64_t{1} << 25;
 
 }  // namespace
 
-void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, int size) {
+void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, int size, bool salvage) {
   TMoviePlayback playback;
   if (playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
     throw platform::Exception("no memory for the frame buffer");
   TLook state = TLook::NeedMore;
   std::string damage;
   int32_t segment = 0, frame = 0;
-  const auto enough = [&](const std::vector<uint8_t>& bytes, bool complete) {
-    state = Look(bytes, complete, playback, damage, segment, frame);
-    return state != TLook::NeedMore;
-  };
-  const TPrefixReading reading = ReadMoviePrefix(moviePath, kMovieBytesRead, enough);
-  if (reading.capped)
-    throw platform::Exception("the movie's first picture lies beyond its first " + std::to_string(kMovieBytesRead) +
-                              " bytes");
-  if (!reading.enough)
-    throw platform::Exception(reading.failure.empty() ? "can't read the movie file" : reading.failure);
+  if (salvage) {
+    TSalvagedMovie salvaged = SalvageMovieFile(moviePath, kMovieBytesRead);
+    if (salvaged.bytes.empty())
+      throw platform::Exception(salvaged.failure.empty() ? "can't read the movie file" : salvaged.failure);
+    const TMovieRescue rescue = RescueMovie(std::move(salvaged.bytes), salvaged.lost);
+    state = Look(rescue.Movie, true, playback, damage, segment, frame);
+  } else {
+    const auto enough = [&](const std::vector<uint8_t>& bytes, bool complete) {
+      state = Look(bytes, complete, playback, damage, segment, frame);
+      return state != TLook::NeedMore;
+    };
+    const TPrefixReading reading = ReadMoviePrefix(moviePath, kMovieBytesRead, enough);
+    if (reading.capped)
+      throw platform::Exception("the movie's first picture lies beyond its first " + std::to_string(kMovieBytesRead) +
+                                " bytes");
+    if (!reading.enough)
+      throw platform::Exception(reading.failure.empty() ? "can't read the movie file" : reading.failure);
+  }
   if (state == TLook::Damaged) throw platform::Exception(damage);
   const SegInfo& shown = *playback.SegmentList[static_cast<size_t>(segment)];
   if (int64_t{shown.Width} * shown.Height > kLargestPicture)

@@ -6,5 +6,7 @@
 
 #include <string>
 
-// Throws platform::Exception saying what is wrong; writes nothing then.
-void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, int size);
+// With `salvage`, of what can still be played of a damaged movie, as rescue
+// keeps it of the first bytes read. Throws platform::Exception saying what is
+// wrong; writes nothing then.
+void WriteThumbnail(const std::string& moviePath, const std::string& pngPath, int size, bool salvage = false);

@@ -30,7 +30,7 @@ constexpr const char* kUsage =
     "       ekconvert frames FILE OUTDIR [--segment N] [--from AT] [--to AT] [--no-cursor] [--salvage]\n"
     "       ekconvert video FILE [OUTPUT] [--segment N] [--from AT] [--to AT] [--no-cursor] [--lossless] [--salvage]\n"
     "       ekconvert frame FILE AT OUTPUT.png [--no-cursor] [--salvage]\n"
-    "       ekconvert thumbnail FILE OUTPUT.png [--size N]\n"
+    "       ekconvert thumbnail FILE OUTPUT.png [--size N] [--salvage]\n"
     "       ekconvert rescue FILE OUTPUT.ekcab [--json]\n"
     "       ekconvert --help | --version\n"
     "AT is a frame of the whole movie counted from 1, or a time [[hh:]mm:]ss[.zzz]\n"
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
   if (a.command == "thumbnail") {
     try {
       LimitThumbnailMemory();
-      WriteThumbnail(file, a.positional[1], a.size);
+      WriteThumbnail(file, a.positional[1], a.size, a.salvage);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
       return 1;
