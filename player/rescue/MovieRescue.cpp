@@ -7,6 +7,7 @@
 
 #include "Exception.h"
 #include "FrameRecords.h"
+#include "Gdi.h"
 #include "LittleEndian.h"
 #include "MovieReader.h"
 #include "MovieWriting.h"
@@ -57,18 +58,31 @@ struct THead {
 
 bool PlayableDepth(int bits) { return bits == 8 || bits == 24 || bits == 32; }
 
-// A cheap first look for a segment block at `at`: a sane shape count, and
-// without shapes a sane information record.
-bool MayStartHead(const TSource& source, int64_t at) {
+// A look for a segment block at `at` that makes nothing: a sane shape
+// count, shapes whose lengths lead to an information record, and a record
+// of a segment that can be played whose cursor stream is there. Each shape
+// passed over costs a step of `steps`.
+bool MayStartHead(const TSource& source, int64_t at, int64_t& steps) {
   if (!source.Whole(at, at + 4)) return false;
   const int32_t shapes = source.Int32(at);
   if (shapes < 0 || shapes > TCursorList::kCapacity) return false;
-  if (shapes > 0) return true;
-  const int64_t info = at + 4;
+  int64_t info = at + 4;
+  for (int32_t i = 0; i < shapes; ++i) {
+    if (--steps < 0) return false;
+    info += 8;                              // the hot spot
+    for (int part = 0; part < 2; ++part) {  // mask, then colour: a descriptor, then the bits
+      if (!source.Whole(info, info + 13) || source.Int32(info) < 0) return false;
+      info += 13 + source.Int32(info);
+    }
+  }
   if (!source.Whole(info, info + SegInfo::kRecordBytes)) return false;
+  const int32_t frames = source.Int32(info), cursors = source.Int32(info + 4);
   const int32_t width = source.Int32(info + 8), height = source.Int32(info + 12);
-  return PlayableDepth(source.Data()[info + 16]) && width > 0 && height > 0 && source.Int32(info) >= 0 &&
-         source.Int32(info + 4) >= 0;
+  const int32_t count = platform::Int32LE(source.Data() + info + 17);
+  return PlayableDepth(source.Data()[info + 16]) && width > 0 && height > 0 && width <= gdi::kMaxPictureSide &&
+         height <= gdi::kMaxPictureSide && frames >= 0 && frames <= SegInfo::kLongestPlayableFrames && cursors >= 0 &&
+         cursors % kCursorRecordBytes == 0 && count >= 0 && count <= frames / kFrameRecordHeaderBytes &&
+         info + SegInfo::kRecordBytes + cursors <= source.Size();
 }
 
 // Reads the head of a segment block at `at` with the ordinary reader into a
@@ -77,7 +91,6 @@ bool MayStartHead(const TSource& source, int64_t at) {
 // found by searching, which nothing else vouches for.
 std::optional<THead> ReadHead(const TSource& source, int64_t at, std::vector<std::unique_ptr<SegInfo>>& segments,
                               bool strict) {
-  if (!MayStartHead(source, at)) return std::nullopt;
   platform::TBorrowedMemoryStream stream(source.Data(), source.Size());
   stream.SetPosition(at);
   const size_t before = segments.size();
@@ -108,9 +121,17 @@ std::optional<THead> ReadHead(const TSource& source, int64_t at, std::vector<std
 }
 
 // The next head at or after `from`, found by its structure.
-std::optional<THead> FindHead(const TSource& source, int64_t from, std::vector<std::unique_ptr<SegInfo>>& segments) {
-  for (int64_t at = source.NextWhole(from); at + 4 <= source.Size(); at = source.NextWhole(at + 1))
-    if (auto head = ReadHead(source, at, segments, true)) return head;
+// Looking for heads stops after passing over this many shapes, so that
+// bytes made to look like shapes everywhere can't take long.
+constexpr int64_t kSearchSteps = int64_t{64} << 20;
+
+// The next head at or after `from`, found by its structure; only a place
+// that looks like one is read, so that no shape is made elsewhere.
+std::optional<THead> FindHead(const TSource& source, int64_t from, std::vector<std::unique_ptr<SegInfo>>& segments,
+                              int64_t& steps) {
+  for (int64_t at = source.NextWhole(from); at + 4 <= source.Size() && steps > 0; at = source.NextWhole(at + 1))
+    if (MayStartHead(source, at, steps))
+      if (auto head = ReadHead(source, at, segments, true)) return head;
   return std::nullopt;
 }
 
@@ -334,12 +355,12 @@ TMovieRescue RescueMovie(std::vector<uint8_t> bytes, const TByteRanges& lost) {
   std::vector<std::unique_ptr<SegInfo>> read;
   std::vector<TKept> kept;
   // Where the next head should be (-1: unknown), and where a search for it starts.
-  int64_t searchFrom = 4, declaredEnd = at;
+  int64_t searchFrom = 4, declaredEnd = at, searchSteps = kSearchSteps;
   while (rescue.SegmentsRecorded < 0 || static_cast<int32_t>(kept.size()) < rescue.SegmentsRecorded) {
     std::optional<THead> head = at >= 0 ? ReadHead(source, at, read, false) : std::nullopt;
     const bool found = !head;
     if (found) {
-      head = FindHead(source, std::max(searchFrom, at + 1), read);
+      head = FindHead(source, std::max(searchFrom, at + 1), read, searchSteps);
       if (!head) break;
       ++rescue.SegmentsFound;
     }
