@@ -72,7 +72,7 @@ bool MayStartHead(const TSource& source, int64_t at, int64_t& steps) {
     info += 8;                              // the hot spot
     for (int part = 0; part < 2; ++part) {  // mask, then colour: a descriptor, then the bits
       if (!source.Whole(info, info + 13) || source.Int32(info) < 0) return false;
-      info += 13 + source.Int32(info);
+      info += 13 + int64_t{source.Int32(info)};
     }
   }
   if (!source.Whole(info, info + SegInfo::kRecordBytes)) return false;
