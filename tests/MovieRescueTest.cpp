@@ -76,6 +76,7 @@ TEST(MovieRescue, AWholeMovieIsWrittenUnchanged) {
   EXPECT_TRUE(rescue.Movie == Fixture().movie.bytes);
   EXPECT_EQ(rescue.SegmentsRecorded, 3);
   EXPECT_EQ(rescue.FramesKept(), 80);
+  EXPECT_EQ(rescue.FramesRecorded, 80);
 }
 
 TEST(MovieRescue, ACutMovieKeepsEveryFrameWhoseRecordIsWhole) {
@@ -170,6 +171,8 @@ TEST(MovieRescue, ADamagedSegmentHeadCostsNoOtherSegment) {
   EXPECT_EQ(rescue.Segments.back().Name, "Палитра");
   EXPECT_EQ(rescue.Segments.back().FramesKept, 20);
   EXPECT_TRUE(rescue.Damaged());
+  // Frames of a lost segment still count among those recorded.
+  EXPECT_EQ(rescue.FramesRecorded, 80);
   // Found after the damage, the second segment lacks its first shape, which its cursor names.
   if (rescue.Segments.size() == 3) {
     EXPECT_EQ(rescue.SegmentsFound, 1);

@@ -153,19 +153,40 @@ std::optional<int32_t> ChainToEnd(const TSource& source, int64_t from, int64_t e
 // so that a stream made to look like chains everywhere can't take long.
 constexpr int64_t kResumeSteps = int64_t{64} << 20;
 
+// Stretches of the input, kept to be copied once into the written movie.
+class TPieces {
+ public:
+  void Add(int64_t begin, int64_t end) {
+    if (begin >= end) return;
+    if (!pieces_.empty() && pieces_.back().second == begin)
+      pieces_.back().second = end;
+    else
+      pieces_.emplace_back(begin, end);
+    bytes_ += end - begin;
+  }
+  int64_t Bytes() const { return bytes_; }
+  void AppendTo(const TSource& source, std::vector<uint8_t>& out) const {
+    for (const auto& [begin, end] : pieces_) out.insert(out.end(), source.Data() + begin, source.Data() + end);
+  }
+
+ private:
+  std::vector<std::pair<int64_t, int64_t>> pieces_;
+  int64_t bytes_ = 0;
+};
+
 // What is kept of one segment block, and where the block ends.
 struct TKept {
   TRescuedSegment report;
   SegInfo info;  // the information record as it is written again
-  std::vector<uint8_t> shapes, cursors, frames, palette;
+  TPieces shapes, cursors, frames, palette;
   int64_t blockEnd = -1;  // -1: unknown, the next head must be searched for
 };
 
 // The frames of a segment whose frame stream is whole.
-void KeepAllFrames(const TSource& source, const THead& head, const SegInfo& info, TKept& kept) {
-  kept.frames.assign(source.Data() + head.frames, source.Data() + head.frames + info.SegStreamSize);
+void KeepAllFrames(const THead& head, const SegInfo& info, TKept& kept) {
+  kept.frames.Add(head.frames, head.frames + info.SegStreamSize);
   kept.report.FramesKept = info.FrameCount;
-  kept.cursors.assign(source.Data() + head.cursors, source.Data() + head.frames);
+  kept.cursors.Add(head.cursors, head.frames);
 }
 
 // The whole records before the damage, and those from the first place after
@@ -183,14 +204,14 @@ std::vector<std::pair<int32_t, int32_t>> KeepFramesAroundDamage(const TSource& s
     ++before;
   }
   std::vector<std::pair<int32_t, int32_t>> keep{{0, before}};
-  kept.frames.assign(source.Data() + head.frames, source.Data() + at);
+  kept.frames.Add(head.frames, at);
   if (end <= source.Size()) {
     const int32_t most = info.FrameCount - before;
     int64_t steps = kResumeSteps;
     for (int64_t from = source.AfterLastLost(at, end); from < end && most > 0 && steps > 0; ++from) {
       if (const auto after = ChainToEnd(source, from, end, most, steps)) {
         keep.emplace_back(info.FrameCount - *after, info.FrameCount);
-        kept.frames.insert(kept.frames.end(), source.Data() + from, source.Data() + end);
+        kept.frames.Add(from, end);
         break;
       }
     }
@@ -199,13 +220,11 @@ std::vector<std::pair<int32_t, int32_t>> KeepFramesAroundDamage(const TSource& s
 }
 
 // The cursor records of the kept frames; a frame beyond the records has none.
-void KeepCursors(const TSource& source, const THead& head, const std::vector<std::pair<int32_t, int32_t>>& keep,
-                 TKept& kept) {
+void KeepCursors(const THead& head, const std::vector<std::pair<int32_t, int32_t>>& keep, TKept& kept) {
   const int64_t records = (head.frames - head.cursors) / kCursorRecordBytes;
   for (const auto& [first, end] : keep)
     for (int64_t f = first; f < std::min<int64_t>(end, records); ++f)
-      kept.cursors.insert(kept.cursors.end(), source.Data() + head.cursors + f * kCursorRecordBytes,
-                          source.Data() + head.cursors + (f + 1) * kCursorRecordBytes);
+      kept.cursors.Add(head.cursors + f * kCursorRecordBytes, head.cursors + (f + 1) * kCursorRecordBytes);
 }
 
 // The palette records of the kept frames of an 8-bit segment, each as long
@@ -237,7 +256,7 @@ void KeepPalette(const TSource& source, int64_t at, const SegInfo& info,
       return;
     }
     if (isKept(f))
-      kept.palette.insert(kept.palette.end(), source.Data() + record, source.Data() + record + size);
+      kept.palette.Add(record, record + size);
     else if (size > 1 && kept.report.ColoursLostFrom < 0)
       kept.report.ColoursLostFrom = f;
     record += size;
@@ -260,14 +279,14 @@ TKept KeepSegment(const TSource& source, const THead& head, const SegInfo& info,
   kept.report.FramesRecorded = info.FrameCount;
   kept.report.CursorDamaged =
       !source.Whole(head.cursors, head.frames) || (found && NamesMissingShapes(source, head, info));
-  kept.shapes.assign(source.Data() + head.start, source.Data() + head.info);
+  kept.shapes.Add(head.start, head.info);
   const int64_t framesEnd = head.frames + info.SegStreamSize;
   std::vector<std::pair<int32_t, int32_t>> keep{{0, info.FrameCount}};
   if (source.Whole(head.frames, framesEnd)) {
-    KeepAllFrames(source, head, info, kept);
+    KeepAllFrames(head, info, kept);
   } else {
     keep = KeepFramesAroundDamage(source, head, info, kept);
-    KeepCursors(source, head, keep, kept);
+    KeepCursors(head, keep, kept);
     kept.report.FramesKept = 0;
     int32_t next = 0;
     for (const auto& [first, end] : keep) {
@@ -280,8 +299,8 @@ TKept KeepSegment(const TSource& source, const THead& head, const SegInfo& info,
   kept.blockEnd = framesEnd;
   if (info.BitsPerPixel == 8) KeepPalette(source, framesEnd, info, keep, kept);
   kept.info = SegInfo{};
-  kept.info.SegStreamSize = static_cast<int32_t>(kept.frames.size());
-  kept.info.CursStreamSize = static_cast<int32_t>(kept.cursors.size());
+  kept.info.SegStreamSize = static_cast<int32_t>(kept.frames.Bytes());
+  kept.info.CursStreamSize = static_cast<int32_t>(kept.cursors.Bytes());
   kept.info.Width = info.Width;
   kept.info.Height = info.Height;
   kept.info.BitsPerPixel = info.BitsPerPixel;
@@ -291,19 +310,25 @@ TKept KeepSegment(const TSource& source, const THead& head, const SegInfo& info,
   return kept;
 }
 
-std::vector<uint8_t> WriteMovie(const std::vector<TKept>& segments) {
+std::vector<uint8_t> WriteMovie(const TSource& source, const std::vector<TKept>& segments) {
   std::vector<SegmentTableEntry> table;
-  for (const TKept& kept : segments) table.push_back({kept.info.Name, kept.info.FrameCount, kept.info.FrameRate});
+  int64_t bytes = 0;
+  for (const TKept& kept : segments) {
+    table.push_back({kept.info.Name, kept.info.FrameCount, kept.info.FrameRate});
+    bytes += kept.shapes.Bytes() + SegInfo::kRecordBytes + kept.cursors.Bytes() + kept.frames.Bytes() + 4 +
+             kept.palette.Bytes();
+  }
   std::vector<uint8_t> movie;
   AppendSegmentTable(movie, table);
+  movie.reserve(movie.size() + static_cast<size_t>(bytes));
   for (const TKept& kept : segments) {
-    movie.insert(movie.end(), kept.shapes.begin(), kept.shapes.end());
+    kept.shapes.AppendTo(source, movie);
     AppendInfoRecord(movie, kept.info);
-    movie.insert(movie.end(), kept.cursors.begin(), kept.cursors.end());
-    movie.insert(movie.end(), kept.frames.begin(), kept.frames.end());
+    kept.cursors.AppendTo(source, movie);
+    kept.frames.AppendTo(source, movie);
     if (kept.info.BitsPerPixel == 8) {
-      AppendInt32(movie, static_cast<int32_t>(kept.palette.size()));
-      movie.insert(movie.end(), kept.palette.begin(), kept.palette.end());
+      AppendInt32(movie, static_cast<int32_t>(kept.palette.Bytes()));
+      kept.palette.AppendTo(source, movie);
     }
   }
   return movie;
@@ -371,8 +396,13 @@ TMovieRescue RescueMovie(std::vector<uint8_t> bytes, const TByteRanges& lost) {
     kept.push_back(std::move(segment));
   }
   if (rescue.SegmentsRecorded >= 0) rescue.SegmentsLost = rescue.SegmentsRecorded - static_cast<int32_t>(kept.size());
+  // The table counts the frames of lost segments too; without it, the segments found.
+  if (rescue.SegmentsRecorded >= 0)
+    for (const SegmentTableEntry& entry : table) rescue.FramesRecorded += std::max(entry.FrameCount, 0);
+  else
+    for (const TKept& segment : kept) rescue.FramesRecorded += segment.report.FramesRecorded;
   for (const TKept& segment : kept) rescue.Segments.push_back(segment.report);
   rescue.BytesLost = Measure(lost, source.Size(), declaredEnd);
-  rescue.Movie = rescue.Damaged() ? WriteMovie(kept) : std::move(bytes);
+  rescue.Movie = rescue.Damaged() ? WriteMovie(source, kept) : std::move(bytes);
   return rescue;
 }

@@ -47,6 +47,8 @@ struct TMovieRescue {
   // Segments whose head was found by its structure, not where the block
   // before it ended: what lay between was damaged.
   int32_t SegmentsFound = 0;
+  // The frames the movie had: as its table counts them, else of the segments found.
+  int64_t FramesRecorded = 0;
   // Bytes of the input that were lost or damaged, or lie in what could not be read.
   int64_t BytesLost = 0;
   bool Damaged() const;

@@ -6,16 +6,6 @@
 #include "MovieReader.h"
 #include "MovieRescue.h"
 
-namespace {
-
-int64_t FramesRecorded(const TMovieRescue& rescue) {
-  int64_t frames = 0;
-  for (const TRescuedSegment& segment : rescue.Segments) frames += segment.FramesRecorded;
-  return frames;
-}
-
-}  // namespace
-
 TMovieSource::TMovieSource(const std::string& path, bool salvage) {
   if (!platform::FileExists(path)) throw platform::Exception("no such file");
   if (playback_.AllocFrameBuffer(TMoviePlayback::FrameBufferSize) != result::AllRight)
@@ -31,7 +21,7 @@ TMovieSource::TMovieSource(const std::string& path, bool salvage) {
     throw platform::Exception("no frame of the movie could be rescued" +
                               (salvaged.failure.empty() ? "" : ": " + salvaged.failure));
   if (rescue.Damaged())
-    repairs_ = "repaired: " + std::to_string(rescue.FramesKept()) + " of " + std::to_string(FramesRecorded(rescue)) +
+    repairs_ = "repaired: " + std::to_string(rescue.FramesKept()) + " of " + std::to_string(rescue.FramesRecorded) +
                " frames kept, " + std::to_string(rescue.BytesLost) + " bytes unrecoverable";
   platform::TBorrowedMemoryStream movie(rescue.Movie.data(), static_cast<int64_t>(rescue.Movie.size()));
   ReadMovie(movie, playback_.SegmentList);

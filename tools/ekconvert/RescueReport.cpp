@@ -43,7 +43,8 @@ std::string RescueReportText(const TMovieRescue& rescue) {
   if (rescue.SegmentsLost > 0) text += std::to_string(rescue.SegmentsLost) + " segments lost\n";
   if (rescue.SegmentsFound > 0)
     text += std::to_string(rescue.SegmentsFound) + " segments found by their structure after damage\n";
-  text += std::to_string(rescue.BytesLost) + " bytes unrecoverable\n";
+  text += std::to_string(rescue.FramesKept()) + " of " + std::to_string(rescue.FramesRecorded) + " frames kept, " +
+          std::to_string(rescue.BytesLost) + " bytes unrecoverable\n";
   return text;
 }
 
@@ -72,5 +73,6 @@ std::string RescueReportJson(const TMovieRescue& rescue, const std::string& file
          ", \"segments_lost\": " + std::to_string(rescue.SegmentsLost) +
          ", \"segments_found\": " + std::to_string(rescue.SegmentsFound) +
          ", \"bytes_lost\": " + std::to_string(rescue.BytesLost) +
+         ", \"frames_recorded\": " + std::to_string(rescue.FramesRecorded) +
          ", \"frames_kept\": " + std::to_string(rescue.FramesKept()) + ", \"segments\": [" + segments + "]}\n";
 }
