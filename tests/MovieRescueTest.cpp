@@ -182,6 +182,15 @@ TEST(MovieRescue, ADamagedSegmentHeadCostsNoOtherSegment) {
   }
 }
 
+TEST(MovieRescue, LostRangesInAnyOrderMeanTheSame) {
+  const std::vector<uint8_t>& movie = Fixture().movie.bytes;
+  const TMovieRescue merged = RescueMovie(movie, {{30000, 40000}, {90000, 95000}});
+  const TMovieRescue scattered = RescueMovie(movie, {{92000, 95000}, {30000, 35000}, {90000, 93000}, {34000, 40000}});
+  EXPECT_TRUE(merged.Movie == scattered.Movie);
+  EXPECT_EQ(merged.FramesKept(), scattered.FramesKept());
+  EXPECT_LT(merged.FramesKept(), 80);
+}
+
 TEST(MovieRescue, NoiseAndNothingGiveAnEmptyMovieThatStillOpens) {
   std::mt19937 random(9);
   for (const size_t size : {size_t{0}, size_t{3}, size_t{5000}, size_t{200000}}) {

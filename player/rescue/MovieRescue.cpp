@@ -16,36 +16,53 @@ namespace {
 
 constexpr int64_t kCursorRecordBytes = 6;
 
-// The bytes with what is known of them.
+// The bytes with what is known of them. The lost ranges are kept sorted and
+// merged, so that every question about them is a binary search: salvage of
+// a badly damaged file may give one for every block.
 class TSource {
  public:
-  TSource(const std::vector<uint8_t>& bytes, const TByteRanges& lost) : bytes_(bytes), lost_(lost) {}
+  TSource(const std::vector<uint8_t>& bytes, const TByteRanges& lost) : bytes_(bytes) {
+    TByteRanges sorted = lost;
+    std::sort(sorted.begin(), sorted.end());
+    for (const auto& [begin, end] : sorted) {
+      if (begin >= end) continue;
+      if (!lost_.empty() && begin <= lost_.back().second)
+        lost_.back().second = std::max(lost_.back().second, end);
+      else
+        lost_.emplace_back(begin, end);
+    }
+  }
 
   const uint8_t* Data() const { return bytes_.data(); }
   int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
   // Every byte of [begin, end) came, and none is known to be wrong.
   bool Whole(int64_t begin, int64_t end) const {
     if (begin < 0 || end > Size() || begin > end) return false;
-    return std::none_of(lost_.begin(), lost_.end(), [&](const auto& r) { return r.first < end && begin < r.second; });
+    const auto next = FirstEndingAfter(begin);
+    return next == lost_.end() || next->first >= end;
   }
   // The first place at or after `from` that is not known to be wrong.
   int64_t NextWhole(int64_t from) const {
-    for (const auto& [begin, end] : lost_)
-      if (begin <= from && from < end) from = end;
-    return from;
+    const auto next = FirstEndingAfter(from);
+    return next != lost_.end() && next->first <= from ? next->second : from;
   }
   // After the last known wrong byte in [begin, end); `begin` when there is none.
   int64_t AfterLastLost(int64_t begin, int64_t end) const {
-    int64_t after = begin;
-    for (const auto& [b, e] : lost_)
-      if (b < end && begin < e) after = std::max(after, std::min(e, end));
-    return after;
+    auto last =
+        std::lower_bound(lost_.begin(), lost_.end(), end, [](const auto& r, int64_t at) { return r.first < at; });
+    if (last == lost_.begin()) return begin;
+    --last;
+    return last->second > begin ? std::max(begin, std::min(last->second, end)) : begin;
   }
   int32_t Int32(int64_t at) const { return platform::Int32LE(bytes_.data() + at); }
 
  private:
+  TByteRanges::const_iterator FirstEndingAfter(int64_t at) const {
+    return std::upper_bound(lost_.begin(), lost_.end(), at, [](int64_t x, const auto& r) { return x < r.second; });
+  }
+
   const std::vector<uint8_t>& bytes_;
-  const TByteRanges& lost_;
+  TByteRanges lost_;
 };
 
 // Where a segment block's parts lie.
