@@ -14,33 +14,10 @@ namespace mw = moviewriter;
 
 namespace {
 
-// Where the writer put each segment's frame records.
-struct TLayoutSegment {
-  int64_t framesStart = 0;  // the frame stream, right after the head
-  std::vector<int64_t> recordEnds;
-};
-
-std::vector<TLayoutSegment> Layout(const std::vector<mw::Segment>& segments, const mw::Movie& movie) {
-  std::vector<TLayoutSegment> layout;
-  for (size_t s = 0; s < segments.size(); ++s) {
-    TLayoutSegment segment;
-    segment.framesStart = movie.Find(static_cast<int>(s) + 1, "frame stream").offset;
-    int64_t at = segment.framesStart;
-    mw::Picture previous(segments[s].width, segments[s].height);
-    for (const mw::Frame& frame : segments[s].frames) {
-      at += static_cast<int64_t>(mw::EncodeFrame(previous, frame.picture, segments[s].bitsPerPixel).size());
-      segment.recordEnds.push_back(at);
-      previous = frame.picture;
-    }
-    layout.push_back(segment);
-  }
-  return layout;
-}
-
 struct TFixture {
   std::vector<mw::Segment> segments = mw::DemoMovie();
   mw::Movie movie = mw::WriteMovie(segments);
-  std::vector<TLayoutSegment> layout = Layout(segments, movie);
+  std::vector<fixtures::TWrittenSegment> layout = fixtures::WrittenLayout(segments, movie);
   // Picture bits only: a segment that loses its colour changes keeps its
   // pixels, but not where an 8-bit cursor is drawn in the nearest colours.
   std::vector<std::vector<uint64_t>> frames = fixtures::FrameChecksums(movie.bytes, false);
@@ -89,7 +66,7 @@ TEST(MovieRescue, ACutMovieKeepsEveryFrameWhoseRecordIsWhole) {
     const std::string what = "cut at " + std::to_string(cut);
     // Every frame whose record lies wholly before the cut, in segments whose head does.
     std::vector<int32_t> recoverable;
-    for (const TLayoutSegment& segment : fixture.layout) {
+    for (const fixtures::TWrittenSegment& segment : fixture.layout) {
       if (segment.framesStart > cut) break;
       recoverable.push_back(static_cast<int32_t>(
           std::upper_bound(segment.recordEnds.begin(), segment.recordEnds.end(), cut) - segment.recordEnds.begin()));
@@ -122,7 +99,7 @@ TEST(MovieRescue, ADamagedSectorLosesItsFramesAndTheChainTakesUpAfterIt) {
     // A sector inside one frame stream: the frames before it exact, and the
     // chain taken up at the first record that starts after it.
     for (size_t s = 0; s < fixture.layout.size(); ++s) {
-      const TLayoutSegment& segment = fixture.layout[s];
+      const fixtures::TWrittenSegment& segment = fixture.layout[s];
       if (sector < segment.framesStart || sector + 2048 > segment.recordEnds.back()) continue;
       ++inFrames;
       const auto& ends = segment.recordEnds;

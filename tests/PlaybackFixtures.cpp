@@ -85,6 +85,24 @@ std::vector<std::vector<uint64_t>> FrameChecksums(const std::vector<uint8_t>& mo
   return sums;
 }
 
+std::vector<TWrittenSegment> WrittenLayout(const std::vector<mw::Segment>& segments, const mw::Movie& movie) {
+  std::vector<TWrittenSegment> layout;
+  for (size_t s = 0; s < segments.size(); ++s) {
+    TWrittenSegment segment;
+    segment.start = movie.Find(static_cast<int>(s) + 1, "shape count").offset;
+    segment.framesStart = movie.Find(static_cast<int>(s) + 1, "frame stream").offset;
+    int64_t at = segment.framesStart;
+    mw::Picture previous(segments[s].width, segments[s].height);
+    for (const mw::Frame& frame : segments[s].frames) {
+      at += static_cast<int64_t>(mw::EncodeFrame(previous, frame.picture, segments[s].bitsPerPixel).size());
+      segment.recordEnds.push_back(at);
+      previous = frame.picture;
+    }
+    layout.push_back(segment);
+  }
+  return layout;
+}
+
 mw::Picture Pattern(int width, int height, int depth, int seed) {
   mw::Picture p(width, height);
   for (int y = 0; y < height; ++y)

@@ -29,6 +29,15 @@ moviewriter::Picture ComposedPicture(const TMoviePlayback& playback);
 std::vector<std::vector<uint64_t>> FrameChecksums(const std::vector<uint8_t>& movie, bool withColours,
                                                   bool withCursor = true);
 
+// Where the writer put a segment's block, its frame stream and the end of
+// each frame record, worked out from the writer alone.
+struct TWrittenSegment {
+  int64_t start = 0, framesStart = 0;
+  std::vector<int64_t> recordEnds;
+};
+std::vector<TWrittenSegment> WrittenLayout(const std::vector<moviewriter::Segment>& segments,
+                                           const moviewriter::Movie& movie);
+
 // A picture whose pixels all differ from their neighbours and change with seed.
 moviewriter::Picture Pattern(int width, int height, int depth, int seed);
 

@@ -26,34 +26,12 @@ namespace {
 
 constexpr int64_t kBlock = 32768;
 
-// Where the writer put each segment's head and frame records.
-struct TLayoutSegment {
-  int64_t start = 0, framesStart = 0;
-  std::vector<int64_t> recordEnds;
-};
-
 struct TCorpus {
   std::vector<mw::Segment> segments = mw::DemoMovie();
   mw::Movie movie = mw::WriteMovie(segments);
-  std::vector<TLayoutSegment> layout;
+  std::vector<TWrittenSegment> layout = WrittenLayout(segments, movie);
   std::vector<std::vector<uint64_t>> frames = FrameChecksums(movie.bytes, false);
   std::vector<std::vector<uint64_t>> withoutCursor = FrameChecksums(movie.bytes, false, false);
-
-  TCorpus() {
-    for (size_t s = 0; s < segments.size(); ++s) {
-      TLayoutSegment segment;
-      segment.start = movie.Find(static_cast<int>(s) + 1, "shape count").offset;
-      segment.framesStart = movie.Find(static_cast<int>(s) + 1, "frame stream").offset;
-      int64_t at = segment.framesStart;
-      mw::Picture previous(segments[s].width, segments[s].height);
-      for (const mw::Frame& frame : segments[s].frames) {
-        at += static_cast<int64_t>(mw::EncodeFrame(previous, frame.picture, segments[s].bitsPerPixel).size());
-        segment.recordEnds.push_back(at);
-        previous = frame.picture;
-      }
-      layout.push_back(segment);
-    }
-  }
 
   // The frames the format lets a rescue keep when `damaged` ranges of the
   // movie file are lost: in each segment whose shapes and information are
@@ -68,7 +46,7 @@ struct TCorpus {
     };
     int64_t kept = 0;
     for (size_t s = 0; s < layout.size(); ++s) {
-      const TLayoutSegment& segment = layout[s];
+      const TWrittenSegment& segment = layout[s];
       const mw::Field& info = movie.Find(static_cast<int>(s) + 1, "segment information");
       if (hit(segment.start, info.offset + info.size)) continue;
       const auto& ends = segment.recordEnds;
