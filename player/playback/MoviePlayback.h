@@ -73,6 +73,9 @@ class TMoviePlayback {
   // that a restored one holds no cursor to be taken away.
   TPlayPosition Position() const;
   void RestorePosition(const TPlayPosition& position);
+  // Puts the frame step at `frame`, whose record starts at `recordOffset`,
+  // leaving the streams beside it and the colours as they stand.
+  void MoveToRecord(int32_t frame, uint32_t recordOffset);
   std::vector<uint8_t> SavePicture() const;
   // False, with the picture left in part, when `saved` is not a picture of this one's size and format.
   bool RestorePicture(const std::vector<uint8_t>& saved);

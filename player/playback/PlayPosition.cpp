@@ -13,9 +13,13 @@ TPlayPosition TMoviePlayback::Position() const {
   return position;
 }
 
+void TMoviePlayback::MoveToRecord(int32_t frame, uint32_t recordOffset) {
+  FrameIndex = frame;
+  CurFrame = FrameBuffer.get() + recordOffset;
+}
+
 void TMoviePlayback::RestorePosition(const TPlayPosition& position) {
-  FrameIndex = position.Frame;
-  CurFrame = FrameBuffer.get() + position.RecordOffset;
+  MoveToRecord(position.Frame, position.RecordOffset);
   CursorStream->SetPosition(position.CursorPosition);
   if (SegInfo* segment = ActiveSegment(); segment && segment->PaletteStream)
     segment->PaletteStream->SetPosition(position.PalettePosition);

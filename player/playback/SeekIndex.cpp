@@ -212,12 +212,7 @@ bool TSeekIndex::Restore(const TSnapshot& snapshot) {
   return true;
 }
 
-void TSeekIndex::PlaceAt(int32_t frame) {
-  TPlayPosition at = playback_.Position();
-  at.Frame = frame;
-  at.RecordOffset = OffsetOf(loadedSegment_, frame);
-  playback_.RestorePosition(at);
-}
+void TSeekIndex::PlaceAt(int32_t frame) { playback_.MoveToRecord(frame, OffsetOf(loadedSegment_, frame)); }
 
 TResult TSeekIndex::Seek(int32_t segment, int32_t frame) {
   TMoviePlayback& p = playback_;
