@@ -376,7 +376,6 @@ class TSalvageSink : public TMovieSink {
   void BlockLost(int64_t bytes) override { Lose(Received() + kDataBlockBytes - bytes, Received() + kDataBlockBytes); }
 
   TSalvagedMovie Finish(const TFed& fed) {
-    std::sort(movie_.lost.begin(), movie_.lost.end());
     if (capped_)
       movie_.failure = "the movie file is longer than the " + std::to_string(cap_) + " bytes rescue holds";
     else if (!fed.complete)
@@ -384,16 +383,8 @@ class TSalvageSink : public TMovieSink {
     if (!fed.complete) Lose(Received(), std::max(expected_, Received()));
     // Nothing is lost beyond the file's end.
     const int64_t end = fed.complete ? Received() : std::max(expected_, Received());
-    std::vector<std::pair<int64_t, int64_t>> merged;
-    for (auto [begin, finish] : movie_.lost) {
-      finish = std::min(finish, end);
-      if (begin >= finish) continue;
-      if (!merged.empty() && begin <= merged.back().second)
-        merged.back().second = std::max(merged.back().second, finish);
-      else
-        merged.emplace_back(begin, finish);
-    }
-    movie_.lost = std::move(merged);
+    for (auto& range : movie_.lost) range.second = std::min(range.second, end);
+    movie_.lost = MergedRanges(std::move(movie_.lost));
     return std::move(movie_);
   }
 
@@ -472,6 +463,19 @@ std::unique_ptr<platform::TStream> OpenWholeMovie(const std::string& path) {
   if (!fed.complete) throw platform::Exception(sink.Failure().empty() ? fed.failure : sink.Failure());
   stream->SetPosition(0);
   return stream;
+}
+
+TByteRanges MergedRanges(TByteRanges ranges) {
+  std::sort(ranges.begin(), ranges.end());
+  TByteRanges merged;
+  for (const auto& [begin, end] : ranges) {
+    if (begin >= end) continue;
+    if (!merged.empty() && begin <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, end);
+    else
+      merged.emplace_back(begin, end);
+  }
+  return merged;
 }
 
 TSalvagedMovie SalvageMovieFile(const std::string& path, int64_t cap) {

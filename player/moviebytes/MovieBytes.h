@@ -40,12 +40,17 @@ std::unique_ptr<platform::TStream> OpenWholeMovie(const std::string& path);
 // As much of the movie file as can be recovered from a damaged wrapping: a
 // cabinet's damaged data blocks are decoded as far as they go and passed
 // over, and a cut cabinet or set gives what it holds.
+// Byte ranges [begin, end).
+using TByteRanges = std::vector<std::pair<int64_t, int64_t>>;
+// The ranges in order, empty ones left out, those that overlap or touch joined.
+TByteRanges MergedRanges(TByteRanges ranges);
+
 struct TSalvagedMovie {
   std::vector<uint8_t> bytes;
   // Byte ranges [begin, end) of the movie file that may be wrong or never
   // came, in order; the last may reach past `bytes`, to the length the
   // cabinet gives the movie file.
-  std::vector<std::pair<int64_t, int64_t>> lost;
+  TByteRanges lost;
   // Why the whole movie file did not come; empty when it did.
   std::string failure;
 };

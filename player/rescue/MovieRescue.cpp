@@ -21,17 +21,7 @@ constexpr int64_t kCursorRecordBytes = 6;
 // a badly damaged file may give one for every block.
 class TSource {
  public:
-  TSource(const std::vector<uint8_t>& bytes, const TByteRanges& lost) : bytes_(bytes) {
-    TByteRanges sorted = lost;
-    std::sort(sorted.begin(), sorted.end());
-    for (const auto& [begin, end] : sorted) {
-      if (begin >= end) continue;
-      if (!lost_.empty() && begin <= lost_.back().second)
-        lost_.back().second = std::max(lost_.back().second, end);
-      else
-        lost_.emplace_back(begin, end);
-    }
-  }
+  TSource(const std::vector<uint8_t>& bytes, const TByteRanges& lost) : bytes_(bytes), lost_(MergedRanges(lost)) {}
 
   const uint8_t* Data() const { return bytes_.data(); }
   int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
@@ -251,12 +241,8 @@ void KeepPalette(const TSource& source, int64_t at, const SegInfo& info,
   auto isKept = [&](int32_t f) {
     return std::any_of(keep.begin(), keep.end(), [&](const auto& r) { return r.first <= f && f < r.second; });
   };
-  if (!source.Whole(at, at + 4)) {
-    kept.report.ColoursLostFrom = 0;
-    kept.blockEnd = -1;
-    return;
-  }
-  const int64_t length = source.Int32(at);
+  // A length that did not come or can't be right leaves where the block ends unknown.
+  const int64_t length = source.Whole(at, at + 4) ? source.Int32(at) : -1;
   const int64_t begin = at + 4, end = begin + length;
   if (length < 0) {
     kept.report.ColoursLostFrom = 0;
@@ -353,14 +339,9 @@ std::vector<uint8_t> WriteMovie(const TSource& source, const std::vector<TKept>&
 
 // The bytes of the union of `ranges` and [from, to).
 int64_t Measure(TByteRanges ranges, int64_t from, int64_t to) {
-  if (from < to) ranges.emplace_back(from, to);
-  std::sort(ranges.begin(), ranges.end());
-  int64_t total = 0, reached = 0;
-  for (const auto& [begin, end] : ranges) {
-    const int64_t start = std::max(begin, reached);
-    if (end > start) total += end - start;
-    reached = std::max(reached, end);
-  }
+  ranges.emplace_back(from, to);
+  int64_t total = 0;
+  for (const auto& [begin, end] : MergedRanges(std::move(ranges))) total += end - begin;
   return total;
 }
 

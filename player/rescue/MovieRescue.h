@@ -14,8 +14,7 @@
 #include <utility>
 #include <vector>
 
-// Byte ranges [begin, end), in order.
-using TByteRanges = std::vector<std::pair<int64_t, int64_t>>;
+#include "MovieBytes.h"
 
 struct TRescuedSegment {
   std::string Name;  // UTF-8
