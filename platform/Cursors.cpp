@@ -6,7 +6,7 @@ namespace {
 std::unique_ptr<Bitmap> Copy(const Bitmap& source) {
   auto copy = std::make_unique<Bitmap>(source.GetKind(), source.Width(), source.Height(), source.BitsPerPixel());
   BitBlt(*copy, 0, 0, source.Width(), source.Height(), source, 0, 0, Rop::SrcCopy);
-  copy->ColorTable() = source.ColorTable();
+  copy->SetColors(0, 256, source.ColorTable().data());
   return copy;
 }
 

@@ -59,39 +59,92 @@ constexpr std::array<std::array<uint32_t, 8>, 256> kByteLanes = [] {
   return lanes;
 }();
 
+// Each byte of a monochrome row as eight 8-bit lane masks in one word, the
+// first pixel in the lowest byte (the first in memory).
+constexpr std::array<uint64_t, 256> kByteLanes8 = [] {
+  std::array<uint64_t, 256> lanes{};
+  for (int b = 0; b < 256; ++b)
+    for (int k = 0; k < 8; ++k)
+      if ((b >> (7 - k)) & 1) lanes[b] |= uint64_t{0xFF} << (8 * k);
+  return lanes;
+}();
+
 // Four 32-bit pixels in one vector register (SSE2 on every x86-64).
 using Lanes4 = uint32_t __attribute__((vector_size(16)));
 
-// A monochrome mask onto 32-bit pixels, the cursor's every frame: the
+// Eight pixels of a whole mask byte at `out`, 32 or 8 bits each.
+template <Rop R, typename Pixel>
+inline void MaskByteOnto(Pixel* out, uint8_t maskByte, Pixel black, Pixel flip) {
+  if constexpr (sizeof(Pixel) == 4) {
+    const Lanes4 black4 = {black, black, black, black}, flip4 = {flip, flip, flip, flip};
+    const std::array<uint32_t, 8>& lanes = kByteLanes[maskByte];
+    for (int half = 0; half < 8; half += 4) {
+      Lanes4 mask, pixels;
+      std::memcpy(&mask, lanes.data() + half, sizeof mask);
+      std::memcpy(&pixels, out + half, sizeof pixels);
+      pixels = Combine(R, black4 ^ (flip4 & mask), pixels);
+      std::memcpy(out + half, &pixels, sizeof pixels);
+    }
+  } else {
+    constexpr uint64_t kEveryByte = 0x0101010101010101u;
+    uint64_t pixels;
+    std::memcpy(&pixels, out, sizeof pixels);
+    pixels = Combine(R, (black * kEveryByte) ^ ((flip * kEveryByte) & kByteLanes8[maskByte]), pixels);
+    std::memcpy(out, &pixels, sizeof pixels);
+  }
+}
+
+// A monochrome mask onto 32- or 8-bit pixels, the cursor's every frame: the
 // operation is fixed at compile time and each bit picks its value without a
 // branch.
-template <Rop R>
-void MaskOnto32(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY,
-                const uint32_t values[2]) {
-  const uint32_t black = values[0], flip = values[0] ^ values[1];
-  const Lanes4 black4 = {black, black, black, black}, flip4 = {flip, flip, flip, flip};
-  // Whole source bytes go through the lane table; a clipped start goes pixel by pixel.
+template <Rop R, typename Pixel>
+void MaskOnto(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY,
+              const uint32_t values[2]) {
+  const Pixel black = static_cast<Pixel>(values[0]), flip = static_cast<Pixel>(values[0] ^ values[1]);
+  // Whole source bytes go eight pixels at once; a clipped start goes pixel by pixel.
   const int whole = srcX % 8 == 0 ? width / 8 * 8 : 0;
   for (int row = 0; row < height; ++row) {
     const uint8_t* bits = src.Row(srcY + row);
-    uint32_t* out = reinterpret_cast<uint32_t*>(dst.Row(y + row)) + x;
-    for (int col = 0; col < whole; col += 8) {
-      const std::array<uint32_t, 8>& lanes = kByteLanes[bits[(srcX + col) >> 3]];
-      for (int half = 0; half < 8; half += 4) {
-        Lanes4 mask, pixels;
-        std::memcpy(&mask, lanes.data() + half, sizeof mask);
-        std::memcpy(&pixels, out + col + half, sizeof pixels);
-        pixels = Combine(R, black4 ^ (flip4 & mask), pixels);
-        std::memcpy(out + col + half, &pixels, sizeof pixels);
-      }
-    }
+    Pixel* out = reinterpret_cast<Pixel*>(dst.Row(y + row)) + x;
+    for (int col = 0; col < whole; col += 8) MaskByteOnto<R>(out + col, bits[(srcX + col) >> 3], black, flip);
     for (int col = whole; col < width; ++col) {
       const int sx = srcX + col;
-      const uint32_t bit = (bits[sx >> 3] >> (7 - (sx & 7))) & 1u;
-      out[col] = Combine(R, black ^ (flip & (0u - bit)), out[col]);
+      const Pixel bit = static_cast<Pixel>((bits[sx >> 3] >> (7 - (sx & 7))) & 1u);
+      out[col] = static_cast<Pixel>(Combine<Pixel>(R, black ^ (flip & static_cast<Pixel>(0u - bit)), out[col]));
     }
   }
 }
+
+template <typename Pixel>
+void MaskOnto(Rop rop, Bitmap& dst, int x, int y, int width, int height, const Bitmap& src, int srcX, int srcY,
+              const uint32_t values[2]) {
+  switch (rop) {
+    case Rop::SrcCopy: MaskOnto<Rop::SrcCopy, Pixel>(dst, x, y, width, height, src, srcX, srcY, values); break;
+    case Rop::SrcInvert: MaskOnto<Rop::SrcInvert, Pixel>(dst, x, y, width, height, src, srcX, srcY, values); break;
+    case Rop::SrcAnd: MaskOnto<Rop::SrcAnd, Pixel>(dst, x, y, width, height, src, srcX, srcY, values); break;
+  }
+}
+
+// The destination's values of colours, remembered in a small direct-mapped
+// table; colours are 24 bits, so an all-ones key is never one of them.
+class NativeValueCache {
+ public:
+  explicit NativeValueCache(const Bitmap& dst) : dst_(dst) { keys_.fill(~Rgb{0}); }
+  uint32_t Of(Rgb c) {
+    const size_t slot = ((c * 0x9E3779B1u) >> 26) & (kSlots - 1);
+    if (keys_[slot] != c) {
+      keys_[slot] = c;
+      values_[slot] = dst_.NativeValue(c);
+    }
+    return values_[slot];
+  }
+
+ private:
+  static constexpr size_t kSlots = 64;
+  const Bitmap& dst_;
+  std::array<Rgb, kSlots> keys_;
+  std::array<uint32_t, kSlots> values_{};
+};
 
 // Source pixels can be taken byte for byte when both sides store colours the same way.
 bool SameFormat(const Bitmap& a, const Bitmap& b) {
@@ -172,9 +225,17 @@ uint32_t Bitmap::NativeValue(Rgb c) const {
     case 1:
       if (kind_ == Kind::Monochrome) return c == kWhite ? 1 : 0;
       return NearestIndex(colors_, 2, c);
-    case 8:
-      return HasColorTable() ? NearestIndex(colors_, 256, c)
-                             : ((c >> 16 & 0xFF) * 30 + (c >> 8 & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
+    case 8: {
+      if (!HasColorTable()) return ((c >> 16 & 0xFF) * 30 + (c >> 8 & 0xFF) * 59 + (c & 0xFF) * 11) / 100;
+      for (int i = 0; i < matchedCount_; ++i)
+        if (matched_[i].color == c) return matched_[i].index;
+      const uint32_t index = NearestIndex(colors_, 256, c);
+      // The newest first, the oldest forgotten.
+      matched_[1] = matched_[0];
+      matched_[0] = {c, index};
+      matchedCount_ = std::min(matchedCount_ + 1, static_cast<int>(matched_.size()));
+      return index;
+    }
     case 16: return (c >> 19 & 0x1F) << 11 | (c >> 10 & 0x3F) << 5 | (c >> 3 & 0x1F);
     default: return c & 0xFFFFFF;
   }
@@ -273,11 +334,11 @@ bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src,
     // A cursor's masks: 1 bits white, 0 bits black, in the destination's own values.
     const uint32_t values[2] = {dst.NativeValue(kBlack), dst.NativeValue(kWhite)};
     if (dst.BitsPerPixel() == 32) {
-      switch (rop) {
-        case Rop::SrcCopy: MaskOnto32<Rop::SrcCopy>(dst, x, y, width, height, src, srcX, srcY, values); break;
-        case Rop::SrcInvert: MaskOnto32<Rop::SrcInvert>(dst, x, y, width, height, src, srcX, srcY, values); break;
-        case Rop::SrcAnd: MaskOnto32<Rop::SrcAnd>(dst, x, y, width, height, src, srcX, srcY, values); break;
-      }
+      MaskOnto<uint32_t>(rop, dst, x, y, width, height, src, srcX, srcY, values);
+      return true;
+    }
+    if (dst.BitsPerPixel() == 8) {
+      MaskOnto<uint8_t>(rop, dst, x, y, width, height, src, srcX, srcY, values);
       return true;
     }
     for (int row = 0; row < height; ++row) {
@@ -290,16 +351,13 @@ bool BitBlt(Bitmap& dst, int x, int y, int width, int height, const Bitmap& src,
     }
     return true;
   }
-  Rgb lastColor = 0;
-  uint32_t lastValue = dst.NativeValue(lastColor);
+  // A colour shape alternates a few colours along its rows, and matching one
+  // to a colour table takes 256 steps: each colour is matched once.
+  NativeValueCache native(dst);
   for (int row = 0; row < height; ++row) {
     for (int col = 0; col < width; ++col) {
-      const Rgb c = src.PixelRgb(srcX + col, srcY + row);
-      if (c != lastColor) {
-        lastColor = c;
-        lastValue = dst.NativeValue(c);
-      }
-      dst.SetPixelValue(x + col, y + row, Combine(rop, lastValue, dst.PixelValue(x + col, y + row)));
+      const uint32_t value = native.Of(src.PixelRgb(srcX + col, srcY + row));
+      dst.SetPixelValue(x + col, y + row, Combine(rop, value, dst.PixelValue(x + col, y + row)));
     }
   }
   return true;
@@ -335,10 +393,15 @@ void FillRect(Bitmap& dst, const Rect& rect, Rgb color) {
     for (int x = left; x < right; ++x) dst.SetPixelValue(x, y, value);
 }
 
+void Bitmap::SetColors(int start, int count, const RGBQuad* colors) {
+  std::copy(colors, colors + std::min(count, 256 - start), colors_.begin() + start);
+  matchedCount_ = 0;
+}
+
 int SetDIBColorTable(Bitmap& bitmap, int start, int count, const RGBQuad* colors) {
   if (!bitmap.HasColorTable() || start < 0 || start >= 256 || count <= 0) return 0;
   const int n = std::min(count, 256 - start);
-  std::copy(colors, colors + n, bitmap.ColorTable().begin() + start);
+  bitmap.SetColors(start, n, colors);
   return n;
 }
 

@@ -57,7 +57,8 @@ class Bitmap {
   const uint8_t* Row(int y) const { return bits_.data() + static_cast<size_t>(y) * stride_; }
 
   const std::array<RGBQuad, 256>& ColorTable() const { return colors_; }
-  std::array<RGBQuad, 256>& ColorTable() { return colors_; }
+  // Entries from `start` on, as many as fit.
+  void SetColors(int start, int count, const RGBQuad* colors);
   bool HasColorTable() const { return kind_ == Kind::Section && bitsPerPixel_ <= 8; }
 
   Rgb PixelRgb(int x, int y) const;
@@ -71,6 +72,15 @@ class Bitmap {
   int width_, height_, bitsPerPixel_, stride_;
   std::vector<uint8_t, platform::PixelAllocator<uint8_t>> bits_;
   std::array<RGBQuad, 256> colors_{};
+  // The colours last matched to the colour table, forgotten when it changes:
+  // a cursor's mask is drawn in black and white onto every 8-bit frame, and
+  // a match looks at up to 256 entries.
+  struct MatchedColor {
+    Rgb color;
+    uint32_t index;
+  };
+  mutable std::array<MatchedColor, 2> matched_{};
+  mutable int matchedCount_ = 0;
 };
 
 // Depths 1, 8, 16 (5-6-5), 24 and 32; width and height above 0 (rows are always

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 #include "Cursors.h"
 
 using namespace gdi;
@@ -65,6 +69,56 @@ TEST(BitBlt, MonochromeBecomesWhiteAndBlack) {
     EXPECT_EQ(dst->PixelRgb(2, 0), kWhite);
     EXPECT_EQ(dst->PixelRgb(1, 1), kWhite);
     EXPECT_EQ(dst->PixelRgb(2, 1), kBlack);
+  }
+}
+
+TEST(BitBlt, MasksOntoEightBitsTakeWhiteAndBlackFromTheTableOfTheMoment) {
+  // 19 pixels: two whole mask bytes and a tail, then clipped at the left so
+  // that the mask starts inside a byte; each operation, then again after the
+  // table has moved white and black to other entries.
+  std::vector<uint8_t> rows(2 * 4);
+  for (int x = 0; x < 19; ++x)
+    if ((x * 7) % 3 == 0) rows[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  rows[4] = 0xFF;
+  auto mono = CreateBitmap(19, 2, 1, 1, rows.data());
+  // Every other entry grey, so that black and white each have one nearest.
+  RGBQuad table[256];
+  std::fill(std::begin(table), std::end(table), RGBQuad{128, 128, 128, 0});
+  table[3] = {255, 255, 255, 0};
+  table[200] = {0, 0, 1, 0};
+  for (const Rop rop : {Rop::SrcCopy, Rop::SrcInvert, Rop::SrcAnd}) {
+    for (const int at : {0, -3}) {
+      for (const auto& [white, black] : {std::pair{3, 200}, std::pair{77, 5}}) {
+        RGBQuad moved[256];
+        std::fill(std::begin(moved), std::end(moved), RGBQuad{128, 128, 128, 0});
+        moved[white] = {255, 255, 255, 0};
+        moved[black] = {1, 0, 0, 0};
+        auto dst = CreateDIBSection(24, 2, 8, white == 3 ? table : moved, 256);
+        for (int x = 0; x < 24; ++x) dst->SetPixelValue(x, 1, static_cast<uint32_t>(x * 11));
+        if (white != 3) {
+          // The table the bitmap was made with, then changed under it.
+          SetDIBColorTable(*dst, 0, 256, table);
+          BitBlt(*dst, 0, 0, 19, 1, *mono, 0, 0, Rop::SrcCopy);
+          SetDIBColorTable(*dst, 0, 256, moved);
+        }
+        auto before = CreateDIBSection(24, 2, 8, white == 3 ? table : moved, 256);
+        BitBlt(*before, 0, 0, 24, 2, *dst, 0, 0, Rop::SrcCopy);
+        BitBlt(*dst, at, 0, 19, 2, *mono, 0, 0, rop);
+        for (int y = 0; y < 2; ++y) {
+          for (int x = 0; x < 24; ++x) {
+            const int sx = x - at;
+            uint32_t expected = before->PixelValue(x, y);
+            if (x >= std::max(at, 0) && sx < 19) {
+              const bool bit = mono->PixelValue(sx, y) != 0;
+              const uint32_t value = static_cast<uint32_t>(bit ? white : black);
+              expected = rop == Rop::SrcCopy ? value : rop == Rop::SrcInvert ? value ^ expected : value & expected;
+            }
+            ASSERT_EQ(dst->PixelValue(x, y), expected) << static_cast<int>(rop) << " at " << at << " white " << white
+                                                       << " pixel " << x << "," << y;
+          }
+        }
+      }
+    }
   }
 }
 
