@@ -285,6 +285,45 @@ TEST(ApplyFrameRecord, RunsOfEveryLengthMatchAPixelByPixelXorAndAreMarked) {
   }
 }
 
+TEST(ApplyFrameRecord, StretchesOfBlankRunsAtEightBitsAreSkippedExactly) {
+  // A still stretch of an 8-bit picture is many blank runs in a row, passed
+  // over in blocks: stretches of every length up to past two blocks, counts
+  // of 0 and 255 among them, in rows with and without padding, and runs that
+  // go on past the end of the picture, which are not applied.
+  for (const int width : {64, 61}) {
+    auto picture = gdi::CreateDIBSection(width, 40, 8);
+    const int64_t total = int64_t{width} * 40;
+    std::vector<uint32_t> expected(static_cast<size_t>(total), 0);
+    std::vector<std::pair<uint32_t, uint32_t>> runs;
+    uint32_t seed = 777;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    int64_t at = 0, applied = 0;
+    for (int stretch = 1; at < total + 2000; stretch = stretch % 40 + 1) {
+      for (int k = 0; k < stretch; ++k) {
+        const uint32_t counts[] = {0, 1, 7, 255, next() % 256};
+        runs.push_back({0, counts[next() % 5]});
+      }
+      runs.push_back({1 + next() % 255, 1 + next() % 20});
+      for (size_t r = runs.size() - static_cast<size_t>(stretch) - 1; r < runs.size(); ++r) {
+        const auto [colour, count] = runs[r];
+        if (at < total) ++applied;
+        for (uint32_t k = 0; k < count && at + k < total; ++k) expected[static_cast<size_t>(at + k)] ^= colour;
+        at += count;
+      }
+    }
+    const auto record = Record(8, runs);
+    TChangedArea changed;
+    changed.Reset(picture->ByteSize());
+    const TFrameApplied result =
+        ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
+    EXPECT_EQ(result.bytes, 8 + applied * 2) << width;
+    for (int64_t i = 0; i < total; ++i)
+      ASSERT_EQ(picture->PixelValue(static_cast<int>(i % width), static_cast<int>(i / width)),
+                expected[static_cast<size_t>(i)])
+          << width << " pixel " << i;
+  }
+}
+
 TEST(FrameStep, PaletteRecordPastTheTableIsCut) {
   Playback playback;
   mw::Segment s = CursorSegment(4, 1, 8, 2);

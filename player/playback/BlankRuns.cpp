@@ -1,0 +1,74 @@
+#include "BlankRuns.h"
+
+#include <immintrin.h>
+
+#include <cstring>
+
+// Sixteen records of two bytes in one AVX2 register. A block whose records
+// are not all blank still gives the blank ones it begins with, so a stretch
+// of a few blank runs between changed rows takes one step.
+__attribute__((target("avx2"))) TBlankRuns SkipBlankRunsAvx2(const uint8_t* runs, int64_t limit, int64_t room) {
+  constexpr int64_t kBlock = 16;
+  const __m256i colours = _mm256_set1_epi16(0x00FF);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i byteIndex = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                             20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+  TBlankRuns done{0, 0};
+  while (limit - done.records >= kBlock) {
+    __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(runs + done.records * 2));
+    // Two bits a record, set where its colour is 0.
+    const uint32_t blank =
+        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(block, colours), zero)));
+    const int64_t records = blank == ~0u ? kBlock : __builtin_ctz(~blank) / 2;
+    if (records < kBlock) {
+      const __m256i kept = _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(records * 2)), byteIndex);
+      block = _mm256_and_si256(block, kept);
+    }
+    // The colours kept are 0, so the sum of the bytes is the sum of the counts.
+    const __m256i sums = _mm256_sad_epu8(block, zero);
+    __m128i sum = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+    sum = _mm_add_epi64(sum, _mm_unpackhi_epi64(sum, sum));
+    const int64_t pixels = _mm_cvtsi128_si64(sum);
+    if (done.pixels + pixels >= room) break;
+    done.records += records;
+    done.pixels += pixels;
+    if (records < kBlock) break;
+  }
+  return done;
+}
+
+// Four records in one 64-bit word, on any processor.
+TBlankRuns SkipBlankRunsPortable(const uint8_t* runs, int64_t limit, int64_t room) {
+  constexpr int64_t kBlock = 4;
+  constexpr uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
+  TBlankRuns done{0, 0};
+  while (limit - done.records >= kBlock) {
+    uint64_t block;
+    std::memcpy(&block, runs + done.records * 2, sizeof block);
+    const uint64_t colours = block & kEvenBytes;
+    const int64_t records = colours == 0 ? kBlock : __builtin_ctzll(colours) / 16;
+    if (records < kBlock) block &= (uint64_t{1} << (16 * records)) - 1;
+    // The counts kept, at most 1020 together, summed in the top 16 bits.
+    const int64_t pixels = static_cast<int64_t>((((block >> 8) & kEvenBytes) * 0x0001000100010001u) >> 48);
+    if (done.pixels + pixels >= room) break;
+    done.records += records;
+    done.pixels += pixels;
+    if (records < kBlock) break;
+  }
+  return done;
+}
+
+namespace {
+
+using SkipFunction = TBlankRuns (*)(const uint8_t*, int64_t, int64_t);
+
+// Chosen once when the program is loaded, so that a call costs no more than
+// any other: the frame step makes one for every stretch of blank runs.
+extern "C" SkipFunction ChooseSkipBlankRuns() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") ? SkipBlankRunsAvx2 : SkipBlankRunsPortable;
+}
+
+}  // namespace
+
+TBlankRuns SkipBlankRuns(const uint8_t* runs, int64_t limit, int64_t room) __attribute__((ifunc("ChooseSkipBlankRuns")));
