@@ -13,7 +13,9 @@ TPictureView::TPictureView(TekLensaPlayer& player, QWidget* parent, QColor backg
   QPalette colours = palette();
   colours.setColor(QPalette::Window, background);
   setPalette(colours);
-  setAutoFillBackground(true);
+  // The view paints every pixel itself: the background only where no picture
+  // covers it, so that a tick's repaint is the changed picture and nothing more.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   if (clickPlays_) setCursor(Qt::PointingHandCursor);
 }
 
@@ -44,23 +46,33 @@ QRect TPictureView::ViewRect(const QRect& pixels, const QRect& target) const {
 void TPictureView::UpdatePictureRegion(const QRegion& pixels) {
   if (player_.PresentedPicture().isNull() || pixels.isEmpty()) return;
   const QRect target = Target();
-  QRegion area;
-  for (const QRect& rect : pixels) area += ViewRect(rect, target);
-  update(area);
+  if (!player_.StretchPicture) {
+    update(pixels.translated(target.topLeft()));
+    return;
+  }
+  // Each rectangle asked for on its own: the widget joins them into its one
+  // region to repaint, where adding them to a region here first costs as much again.
+  for (const QRect& rect : pixels) update(ViewRect(rect, target));
 }
 
 void TPictureView::paintEvent(QPaintEvent* event) {
   const QImage& picture = player_.PresentedPicture();
-  if (cleared_ || picture.isNull() || player_.TargetCanvas != this) return;
-  const QRect target = Target();
-  if (target.width() <= 0 || target.height() <= 0) return;
+  const bool shows = !cleared_ && !picture.isNull() && player_.TargetCanvas == this;
+  const QRect target = shows ? Target() : QRect();
   QPainter painter(this);
+  const QRegion background = event->region() - target;
+  for (const QRect& rect : background) painter.fillRect(rect, palette().color(QPalette::Window));
+  if (target.isEmpty()) return;
   for (const QRect& rect : event->region()) PaintPart(painter, rect & target, target);
 }
 
 void TPictureView::PaintPart(QPainter& painter, const QRect& area, const QRect& target) {
   if (area.isEmpty()) return;
   const QImage& picture = player_.PresentedPicture();
+  if (!player_.StretchPicture) {
+    painter.drawImage(area.topLeft(), picture, area.translated(-target.topLeft()));
+    return;
+  }
   // Only the picture pixels behind the area are drawn.
   const auto from = [](int at, int span, int size) { return static_cast<int>(int64_t{at} * size / span); };
   const int sx0 = std::clamp(from(area.left() - target.left(), target.width(), picture.width()), 0, picture.width());
