@@ -1,5 +1,7 @@
 #include "Streams.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +22,21 @@ int64_t ReadMemory(const uint8_t* memory, int64_t size, int64_t& position, void*
   if (n > 0) std::memcpy(buffer, memory + position, static_cast<size_t>(n));
   position += n;
   return n;
+}
+
+// Fresh bytes of a block about to be filled from a source: their pages are
+// made in one go, on huge pages where the system gives them when asked,
+// instead of one fault for every 4 KiB as the bytes arrive; those faults were
+// most of the time a movie took to load. Only the pages wholly inside are
+// touched; a system that can't do either simply faults as before.
+void PreparePages(uint8_t* begin, uint8_t* end) {
+  constexpr uintptr_t kPage = 4096;
+  constexpr int64_t kWorthIt = int64_t{2} << 20;
+  if (end - begin < kWorthIt) return;
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + kPage - 1) & ~(kPage - 1);
+  const uintptr_t last = reinterpret_cast<uintptr_t>(end) & ~(kPage - 1);
+  ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 }
 
 int64_t SeekMemory(int64_t size, int64_t& position, int64_t offset, SeekOrigin origin) {
@@ -120,11 +137,16 @@ void TMemoryStream::CopyFrom(TStream& source, int64_t count) {
   if (count <= 0) return;
   const int64_t start = position_;
   const int64_t oldSize = size_;
-  // The bytes are read straight into the block, which grows as they arrive
-  // (each step as long as all before it): a declared length is no promise
-  // that the source holds that much.
+  // The bytes are read straight into the block. A source that holds them all
+  // (a file, a block of memory) has it made once at its full size; otherwise
+  // it grows as they arrive (each step as long as all before it), for a
+  // declared length is no promise that the source holds that much.
   constexpr int64_t kFirstStep = int64_t{16} << 20;
   try {
+    if (start + count > size_ && source.Remaining() >= count) {
+      Resize(start + count, false);
+      PreparePages(memory_ + std::max(start, oldSize), memory_ + size_);
+    }
     for (int64_t done = 0; done < count;) {
       const int64_t n = std::min(count - done, std::max(kFirstStep, done));
       if (start + done + n > size_) Resize(start + done + n, false);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "Exception.h"
@@ -56,6 +57,24 @@ TEST(FileStream, CopyFromFileEndsEarlyWithReadError) {
   EXPECT_EQ(file.Size(), 5);
   TMemoryStream target;
   EXPECT_THROW(target.CopyFrom(file, 6), platform::EReadError);
+}
+
+TEST(FileStream, CopyFromALargeFileIsMadeOnceAndKeepsEveryByte) {
+  // Large enough that its pages are prepared in one go; into a stream that
+  // already holds bytes, so that the new ones start inside a page.
+  std::string content(5 * 1024 * 1024 + 123, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 4096);
+  TFileStream file(WriteTempFile("large.bin", content), TFileStream::Mode::OpenRead);
+  TMemoryStream target;
+  target.WriteBuffer("head", 4);
+  target.CopyFrom(file, static_cast<int64_t>(content.size()));
+  ASSERT_EQ(target.Size(), static_cast<int64_t>(content.size()) + 4);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), 4), "head");
+  EXPECT_TRUE(std::memcmp(target.Memory() + 4, content.data(), content.size()) == 0);
+  // A declared length past the file's end still fails and keeps what was there.
+  file.SetPosition(10);
+  EXPECT_THROW(target.CopyFrom(file, static_cast<int64_t>(content.size())), platform::EReadError);
+  EXPECT_EQ(target.Size(), static_cast<int64_t>(content.size()) + 4);
 }
 
 TEST(FileStream, ExclusiveOpenConflictsWithAnyOther) {
