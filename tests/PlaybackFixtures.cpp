@@ -58,6 +58,17 @@ struct Fnv {
 
 }  // namespace
 
+uint64_t PictureChecksum(const TMoviePlayback& playback, bool withColours) {
+  const gdi::Bitmap& picture = *playback.ShownPicture();
+  Fnv sum;
+  const size_t rowBytes = static_cast<size_t>(picture.Width()) * picture.BitsPerPixel() / 8;
+  for (int y = 0; y < picture.Height(); ++y)
+    sum.Add(picture.Bits() + static_cast<size_t>(y) * picture.Stride(), rowBytes);
+  if (withColours && picture.BitsPerPixel() == 8)
+    sum.Add(reinterpret_cast<const uint8_t*>(playback.ColorTable.data()), sizeof playback.ColorTable);
+  return sum.value;
+}
+
 std::vector<std::vector<uint64_t>> FrameChecksums(const std::vector<uint8_t>& movie, bool withColours,
                                                   bool withCursor) {
   TMoviePlayback playback;
@@ -71,14 +82,7 @@ std::vector<std::vector<uint64_t>> FrameChecksums(const std::vector<uint8_t>& mo
     EXPECT_EQ(playback.SetCurSegment(), result::AllRight) << s;
     for (int32_t f = 0; f < playback.SegmentList[s]->FrameCount; ++f) {
       EXPECT_EQ(playback.ComposePicture(), result::AllRight) << s << " " << f;
-      const gdi::Bitmap& picture = *playback.ShownPicture();
-      Fnv sum;
-      const size_t rowBytes = static_cast<size_t>(picture.Width()) * picture.BitsPerPixel() / 8;
-      for (int y = 0; y < picture.Height(); ++y)
-        sum.Add(picture.Bits() + static_cast<size_t>(y) * picture.Stride(), rowBytes);
-      if (withColours && picture.BitsPerPixel() == 8)
-        sum.Add(reinterpret_cast<const uint8_t*>(playback.ColorTable.data()), sizeof playback.ColorTable);
-      sums[s].push_back(sum.value);
+      sums[s].push_back(PictureChecksum(playback, withColours));
       if (f + 1 < playback.SegmentList[s]->FrameCount) { EXPECT_EQ(playback.NextFrame(), result::AllRight); }
     }
   }

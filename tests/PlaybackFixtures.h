@@ -21,11 +21,14 @@ moviewriter::Picture ExpectedPicture(const moviewriter::Segment& segment, int fr
 // The composed picture of the engine as writer pixels.
 moviewriter::Picture ComposedPicture(const TMoviePlayback& playback);
 
-// Every frame of a movie file as playing it from its start composes it: a
-// checksum (FNV-1a, the same on every machine) of each composed picture,
-// cursor included and row padding left out, and with `withColours` of its
-// colour table at 8 bits; without `withCursor` of the pictures alone. One
-// list a segment.
+// The composed picture's pixels (not its row padding) and, when asked, at 8
+// bits its colour table: FNV-1a, the same on every machine.
+uint64_t PictureChecksum(const TMoviePlayback& playback, bool withColours);
+
+// Every frame of a movie file as playing it from its start composes it: the
+// checksum of each composed picture, cursor included, and with `withColours`
+// of its colour table at 8 bits; without `withCursor` of the pictures alone.
+// One list a segment.
 std::vector<std::vector<uint64_t>> FrameChecksums(const std::vector<uint8_t>& movie, bool withColours,
                                                   bool withCursor = true);
 
