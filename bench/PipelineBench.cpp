@@ -55,45 +55,6 @@ void Figure(const char* name, double value, const char* unit, const char* baseli
   std::fflush(stdout);
 }
 
-// A movie file of segments of the given kind, written straight from memory.
-void WriteMovie(const std::string& path, TScreencast kind, int width, int height, int frames, int segments) {
-  std::ofstream out(path, std::ios::binary);
-  const auto put32 = [&](int32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-  put32(segments);
-  std::vector<std::unique_ptr<SegInfo>> made;
-  for (int s = 0; s < segments; ++s) made.push_back(MakeScreencast(kind, width, height, 32, frames));
-  for (const auto& segment : made) {
-    char name[256] = {};
-    out.write(name, 256);
-    put32(segment->FrameCount);
-    out.put(static_cast<char>(segment->FrameRate));
-  }
-  const std::vector<uint8_t> shape = [] {
-    moviewriter::Segment holder;
-    holder.name = "x";
-    holder.width = holder.height = 1;
-    holder.shapes = {moviewriter::ArrowShape()};
-    const moviewriter::Movie m = moviewriter::WriteMovie({holder});
-    const moviewriter::Field& f = m.Find(1, "cursor shape");
-    return std::vector<uint8_t>(m.bytes.begin() + f.offset, m.bytes.begin() + f.offset + f.size);
-  }();
-  for (const auto& segment : made) {
-    put32(1);
-    out.write(reinterpret_cast<const char*>(shape.data()), static_cast<std::streamsize>(shape.size()));
-    put32(segment->SegStreamSize);
-    put32(segment->CursStreamSize);
-    put32(segment->Width);
-    put32(segment->Height);
-    out.put(32);
-    put32(segment->FrameCount);
-    out.put(static_cast<char>(segment->FrameRate));
-    char name[256] = {};
-    out.write(name, 256);
-    out.write(reinterpret_cast<const char*>(segment->CursStream->Memory()), segment->CursStreamSize);
-    out.write(reinterpret_cast<const char*>(segment->SegStream->Memory()), segment->SegStreamSize);
-  }
-}
-
 void LoadMovie(const std::string& path, TMoviePlayback& playback) {
   platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
   ReadMovie(stream, playback.SegmentList);
@@ -139,7 +100,7 @@ int main(int argc, char** argv) {
 
   // About 200 MB in four segments of full-change 1080p frames.
   const std::string movie = dir + "content/MyFilm.~ekflm";
-  WriteMovie(movie, TScreencast::WorstCase, 1920, 1080, 5, 4);
+  WriteScreencastMovie(movie, TScreencast::WorstCase, 1920, 1080, 5, 4);
   const double size = static_cast<double>(fs::file_size(movie)) / 1e6;
   ReadWhole(movie);  // into the page cache
   const double raw = MedianSeconds(5, [&] { ReadWhole(movie); });
@@ -207,7 +168,7 @@ int main(int argc, char** argv) {
   // Conversion of a 1080p screencast against ffmpeg on the same raw frames.
   const std::string typical = dir + "typical/MyFilm.~ekflm";
   fs::create_directories(dir + "typical");
-  WriteMovie(typical, TScreencast::Typical, 1920, 1080, 60, 1);
+  WriteScreencastMovie(typical, TScreencast::Typical, 1920, 1080, 60, 1);
   const std::string ekconvert = build + "/player/ekconvert";
   Run(ekconvert + " video '" + typical + "' '" + dir + "lossless.mkv' --lossless");
   Run("ffmpeg -v error -y -i '" + dir + "lossless.mkv' -vsync passthrough -f rawvideo -pix_fmt rgb24 '" + dir +
@@ -228,7 +189,7 @@ int main(int argc, char** argv) {
   // Start to first frame, in the program's own start-up path, with a 10 MB movie.
   fs::create_directories(dir + "start");
   const std::string small = dir + "start/MyFilm.~ekflm";
-  WriteMovie(small, TScreencast::FullChange, 1920, 1080, 280, 1);
+  WriteScreencastMovie(small, TScreencast::FullChange, 1920, 1080, 280, 1);
   Run("cd '" + dir + "start' && gcab -c -z '" + dir + "start.ekcab' MyFilm.~ekflm");
   const double start = MedianSeconds(3, [&] {
     TekLensaPlayer player;

@@ -1,6 +1,9 @@
 #include "ScreencastMovies.h"
 
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "MovieReader.h"
 #include "MovieWriter.h"
@@ -109,4 +112,43 @@ std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height,
   segment->SegStreamSize = static_cast<int32_t>(segment->SegStream->Size());
   segment->CursStreamSize = static_cast<int32_t>(segment->CursStream->Size());
   return segment;
+}
+
+void WriteScreencastMovie(const std::string& path, TScreencast kind, int width, int height, int frames,
+                          int segments) {
+  std::ofstream out(path, std::ios::binary);
+  const auto put32 = [&](int32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+  put32(segments);
+  std::vector<std::unique_ptr<SegInfo>> made;
+  for (int s = 0; s < segments; ++s) made.push_back(MakeScreencast(kind, width, height, 32, frames));
+  for (const auto& segment : made) {
+    char name[256] = {};
+    out.write(name, 256);
+    put32(segment->FrameCount);
+    out.put(static_cast<char>(segment->FrameRate));
+  }
+  const std::vector<uint8_t> shape = [] {
+    mw::Segment holder;
+    holder.name = "x";
+    holder.width = holder.height = 1;
+    holder.shapes = {mw::ArrowShape()};
+    const mw::Movie m = mw::WriteMovie({holder});
+    const mw::Field& f = m.Find(1, "cursor shape");
+    return std::vector<uint8_t>(m.bytes.begin() + f.offset, m.bytes.begin() + f.offset + f.size);
+  }();
+  for (const auto& segment : made) {
+    put32(1);
+    out.write(reinterpret_cast<const char*>(shape.data()), static_cast<std::streamsize>(shape.size()));
+    put32(segment->SegStreamSize);
+    put32(segment->CursStreamSize);
+    put32(segment->Width);
+    put32(segment->Height);
+    out.put(32);
+    put32(segment->FrameCount);
+    out.put(static_cast<char>(segment->FrameRate));
+    char name[256] = {};
+    out.write(name, 256);
+    out.write(reinterpret_cast<const char*>(segment->CursStream->Memory()), segment->CursStreamSize);
+    out.write(reinterpret_cast<const char*>(segment->SegStream->Memory()), segment->SegStreamSize);
+  }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "MoviePlayback.h"
 
@@ -16,3 +17,7 @@ enum class TScreencast {
 
 // A segment of `frames` frames of the kind, ready to be played.
 std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height, int depth, int frames);
+
+// A movie file of segments of the kind at 32 bits, written straight from memory.
+void WriteScreencastMovie(const std::string& path, TScreencast kind, int width, int height, int frames,
+                          int segments);

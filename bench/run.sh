@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEK_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench -j "$(nproc)" --target ek_frame_step_bench ek_pipeline_bench ek_window_bench ek_seek_bench >/dev/null
+cmake --build build-bench -j "$(nproc)" --target ek_frame_step_bench ek_pipeline_bench ek_window_bench ek_seek_bench ek_scale_bench >/dev/null
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT
 build-bench/bench/ek_frame_step_bench --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
@@ -32,3 +32,4 @@ PY
 build-bench/bench/ek_pipeline_bench build-bench
 build-bench/bench/ek_window_bench
 build-bench/bench/ek_seek_bench
+build-bench/bench/ek_scale_bench build-bench
