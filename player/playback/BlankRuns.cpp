@@ -62,13 +62,17 @@ namespace {
 
 using SkipFunction = TBlankRuns (*)(const uint8_t*, int64_t, int64_t);
 
-// Chosen once when the program is loaded, so that a call costs no more than
-// any other: the frame step makes one for every stretch of blank runs.
-extern "C" SkipFunction ChooseSkipBlankRuns() {
+SkipFunction ChooseSkipBlankRuns() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") ? SkipBlankRunsAvx2 : SkipBlankRunsPortable;
 }
 
+// Chosen when the program starts, so that a call costs no more than an
+// indirect one: the frame step makes one for every stretch of blank runs.
+// (A resolver run by the loader would be cheaper still, but runs before the
+// sanitizers are ready.)
+const SkipFunction kChosenSkip = ChooseSkipBlankRuns();
+
 }  // namespace
 
-TBlankRuns SkipBlankRuns(const uint8_t* runs, int64_t limit, int64_t room) __attribute__((ifunc("ChooseSkipBlankRuns")));
+TBlankRuns SkipBlankRuns(const uint8_t* runs, int64_t limit, int64_t room) { return kChosenSkip(runs, limit, room); }
