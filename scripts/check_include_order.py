@@ -13,6 +13,7 @@ import sys
 
 ORDER = [
     "platform",
+    "platform/mszip",
     "platform/cabinet",
     "platform/htmlhelp",
     "player/cabinet",

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libmspack-dev libgcab-dev libchm-dev fp-utils
+  qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libmspack-dev libisal-dev libgcab-dev libchm-dev fp-utils
   googletest libgtest-dev libbenchmark-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libpng-dev ffmpeg
   gcab cabextract xvfb xauth x11-apps x11-utils netpbm python3

@@ -2,15 +2,18 @@
 // goes through the caller's callbacks, and so does its memory.
 #include <mspack.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CabinetTable.h"
 #include "FdiContext.h"
+#include "MszipFolders.h"
 #include "fdi.h"
 
 namespace {
@@ -31,6 +34,7 @@ struct File {
   Context* context;
   intptr_t hf;
   bool ownHandle;  // opened by us, closed by us
+  int64_t skip;    // the first bytes written, already there
 };
 
 // libmspack hands its system table on in copies of its own, so the context
@@ -65,7 +69,7 @@ mspack_file* SysOpen(mspack_system* self, const char* filename, int mode) {
     if (own) c->close(hf);
     return nullptr;
   }
-  *file = {c, hf, own};
+  *file = {c, hf, own, own ? 0 : c->writtenAhead};
   return reinterpret_cast<mspack_file*>(file);
 }
 
@@ -86,8 +90,12 @@ int SysRead(mspack_file* f, void* buffer, int bytes) {
 int SysWrite(mspack_file* f, void* buffer, int bytes) {
   auto* file = reinterpret_cast<File*>(f);
   if (bytes <= 0) return 0;
-  const uint32_t n = file->context->write(file->hf, buffer, static_cast<uint32_t>(bytes));
-  if (n != static_cast<uint32_t>(bytes)) {
+  const int64_t skipped = std::min<int64_t>(file->skip, bytes);
+  file->skip -= skipped;
+  if (skipped == bytes) return bytes;
+  const uint32_t left = static_cast<uint32_t>(bytes - skipped);
+  const uint32_t n = file->context->write(file->hf, static_cast<uint8_t*>(buffer) + skipped, left);
+  if (n != left) {
     file->context->writeFailed = true;
     return -1;
   }
@@ -168,6 +176,7 @@ class Copy {
     mscabd_cabinet* cab = Open(path + name);
     if (!cab) return Fail(FdiErrorOf(c_.cabd->last_error(c_.cabd), false));
     opened_.push_back(cab);
+    OpenLoneCabinet(path + name);
     const BOOL ok = Extract(cab, path);
     return ok;
   }
@@ -175,9 +184,45 @@ class Copy {
   ~Copy() {
     // Closing one cabinet of a joined set closes them all.
     if (!opened_.empty()) c_.cabd->close(c_.cabd, opened_.front());
+    if (loneHandle_ != -1) c_.close(loneHandle_);
   }
 
  private:
+  // A cabinet that is not part of a set has its MSZIP folders decoded by
+  // ISA-L as far as they are sound.
+  void OpenLoneCabinet(const std::string& fullPath) {
+    loneHandle_ = c_.open(const_cast<char*>(fullPath.c_str()), EK_O_BINARY | EK_O_RDONLY | EK_O_SEQUENTIAL, 0);
+    if (loneHandle_ != -1) lone_ = mszip::ReadLoneCabinet(LoneBytes());
+  }
+
+  mszip::TReadAt LoneBytes() {
+    return [this](int64_t offset, void* into, size_t n) {
+      if (offset > INT32_MAX || c_.seek(loneHandle_, static_cast<int32_t>(offset), 0) == -1) return false;
+      for (size_t done = 0; done < n;) {
+        const uint32_t got = c_.read(loneHandle_, static_cast<uint8_t*>(into) + done, static_cast<uint32_t>(n - done));
+        if (got == 0 || got == static_cast<uint32_t>(-1)) return false;
+        done += got;
+      }
+      return true;
+    };
+  }
+
+  // The file through ISA-L: true when it is whole, with `written` the bytes
+  // written when it is not; a failed write is told as libmspack tells it.
+  bool CopyFast(const mscabd_file& f, uint16_t folder, intptr_t hf, int64_t& written) {
+    written = 0;
+    if (!lone_) return false;
+    const auto result =
+        folderReader_.Read(LoneBytes(), *lone_, folder, static_cast<int64_t>(f.offset), static_cast<int64_t>(f.length),
+                           [&](const uint8_t* data, size_t n) {
+                             if (c_.write(hf, const_cast<uint8_t*>(data), static_cast<uint32_t>(n)) != n) return false;
+                             written += static_cast<int64_t>(n);
+                             return true;
+                           });
+    if (result == mszip::TFolderReader::TResult::Ended) c_.writeFailed = true;
+    return result == mszip::TFolderReader::TResult::Whole;
+  }
+
   // libmspack keeps the name it was given until the cabinet is closed.
   const char* Keep(const std::string& name) { return names_.emplace_back(name).c_str(); }
 
@@ -289,10 +334,17 @@ class Copy {
     if (!Notify(fdintCOPY_FILE, n, &hf)) return Fail(FDIERROR_USER_ABORT);
     if (hf == 0) return true;
     c_.writeFailed = false;
-    const std::string target = kHandlePrefix + std::to_string(hf);
-    if (c_.cabd->extract(c_.cabd, &f, target.c_str()) != MSPACK_ERR_OK) {
-      Fail(FdiErrorOf(c_.cabd->last_error(c_.cabd), c_.writeFailed));
-      return false;
+    int64_t written = 0;
+    if (!CopyFast(f, folder, hf, written)) {
+      if (c_.writeFailed) return Fail(FDIERROR_TARGET_FILE);
+      const std::string target = kHandlePrefix + std::to_string(hf);
+      c_.writtenAhead = written;
+      const int extracted = c_.cabd->extract(c_.cabd, &f, target.c_str());
+      c_.writtenAhead = 0;
+      if (extracted != MSPACK_ERR_OK) {
+        Fail(FdiErrorOf(c_.cabd->last_error(c_.cabd), c_.writeFailed));
+        return false;
+      }
     }
     FDINOTIFICATION close{};
     close.psz1 = f.filename;
@@ -313,6 +365,9 @@ class Copy {
   std::vector<CabinetTableEntry> table_;
   std::deque<std::string> names_;
   bool continuedAll_ = false;
+  intptr_t loneHandle_ = -1;
+  std::optional<mszip::TLoneCabinet> lone_;
+  mszip::TFolderReader folderReader_;
 };
 
 // The decompressor of one copy call, destroyed with everything it left open.

@@ -21,6 +21,9 @@ struct Context {
   ERF* erf;
   mscab_decompressor* cabd;
   bool writeFailed = false;
+  // Bytes of the file being extracted already written by the fast decoder:
+  // libmspack, picking up after it, starts from the file's first byte.
+  int64_t writtenAhead = 0;
 };
 
 }  // namespace ekcab

@@ -13,12 +13,14 @@
 #include <cstring>
 #include <list>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 
 #include "Exception.h"
 #include "Files.h"
 #include "MovieFiles.h"
+#include "MszipFolders.h"
 #include "PackagedMovie.h"
 
 namespace {
@@ -176,6 +178,9 @@ struct TCabinetSystem {
   int firstFd = -1;
   int64_t firstStart = 0, firstLength = 0;
   TMovieSink* sink = nullptr;
+  // The movie's first bytes, already given to the sink by the fast decoder:
+  // libmspack, picking up after it, starts from the file's first byte.
+  int64_t givenAhead = 0;
   // The library keeps the names of the cabinets it opened, and opens them again by name.
   std::list<std::string> setNames;
 };
@@ -222,8 +227,12 @@ int Read(mspack_file* handle, void* buffer, int bytes) {
 int Write(mspack_file* handle, void* buffer, int bytes) {
   auto& file = *reinterpret_cast<TCabinetFile*>(handle);
   if (!file.output || bytes < 0) return -1;
+  TCabinetSystem& system = SystemOf(handle);
+  const int64_t skipped = std::min<int64_t>(system.givenAhead, bytes);
+  system.givenAhead -= skipped;
+  if (skipped == bytes) return bytes;
   // Enough is an error to the library: it stops decompressing.
-  return SystemOf(handle).sink->Add(buffer, static_cast<size_t>(bytes)) ? bytes : -1;
+  return system.sink->Add(static_cast<uint8_t*>(buffer) + skipped, static_cast<size_t>(bytes - skipped)) ? bytes : -1;
 }
 
 int Seek(mspack_file* handle, off_t offset, int mode) {
@@ -292,6 +301,36 @@ std::string CabinetError(int code) {
   }
 }
 
+// The movie file of a cabinet that is not part of a set, decoded by ISA-L as
+// far as its MSZIP blocks are sound: the bytes given, and whether they are all
+// (or the sink said enough). libmspack reads whatever is left.
+struct TFastFed {
+  int64_t given = 0;
+  bool whole = false, ended = false;
+};
+
+TFastFed FeedFast(const TCabinetSystem& system, const mscabd_cabinet& cabinet, const mscabd_file& movie,
+                  TMovieSink& sink) {
+  const mszip::TReadAt read = [&system](int64_t offset, void* into, size_t n) {
+    if (offset < 0 || offset + static_cast<int64_t>(n) > system.firstLength) return false;
+    return ::pread(system.firstFd, into, n, system.firstStart + offset) == static_cast<ssize_t>(n);
+  };
+  const std::optional<mszip::TLoneCabinet> lone = mszip::ReadLoneCabinet(read);
+  int folder = 0;
+  for (const mscabd_folder* f = cabinet.folders; f && f != movie.folder; f = f->next) ++folder;
+  TFastFed fed;
+  if (!lone) return fed;
+  mszip::TFolderReader reader;
+  const auto result = reader.Read(read, *lone, folder, movie.offset, movie.length, [&](const uint8_t* data, size_t n) {
+    if (!sink.Add(data, n)) return false;
+    fed.given += static_cast<int64_t>(n);
+    return true;
+  });
+  fed.whole = result == mszip::TFolderReader::TResult::Whole;
+  fed.ended = result == mszip::TFolderReader::TResult::Ended;
+  return fed;
+}
+
 TFed FeedFromCabinet(const std::string& path, TMovieSink& sink, TReading reading) {
   const TRegularFile file(path);
   if (!file.IsOpen()) return {false, file.failure};
@@ -341,7 +380,13 @@ TFed FeedFromCabinet(const std::string& path, TMovieSink& sink, TReading reading
   for (const mscabd_file* f = cabinet->files; f; f = f->next)
     if (::strcasecmp(f->filename, kMovieFileName) == 0) movie = f;
   if (movie) sink.Expect(movie->length);
-  const int extracted = movie ? cabd->extract(cabd.get(), const_cast<mscabd_file*>(movie), "movie") : MSPACK_ERR_ARGS;
+  // Salvage is libmspack's alone: it decodes damaged blocks as far as they go.
+  const TFastFed fast = movie && reading == TReading::Sound ? FeedFast(system, *cabinet, *movie, sink) : TFastFed{};
+  system.givenAhead = fast.given;
+  const int extracted = !movie       ? MSPACK_ERR_ARGS
+                        : fast.whole ? MSPACK_ERR_OK
+                        : fast.ended ? MSPACK_ERR_WRITE
+                                     : cabd->extract(cabd.get(), const_cast<mscabd_file*>(movie), "movie");
   // Closing the first cabinet closes those appended to it.
   cabd->close(cabd.get(), cabinet);
   if (!movie) return {false, std::string("the cabinet holds no ") + kMovieFileName};
