@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSteps.h"
 #include "CabIntf.h"
 #include "CabSTComps.h"
 #include "MovieReader.h"
@@ -31,40 +32,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double MedianSeconds(int runs, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-void Run(const std::string& command) {
-  if (std::system(command.c_str()) != 0) {
-    std::fprintf(stderr, "failed: %s\n", command.c_str());
-    std::exit(1);
-  }
-}
-
 void Figure(const char* name, double value, const char* unit, const char* baselineName, double baseline) {
   std::printf("%s: %.3f %s (baseline: %s %.3f %s, ratio %.3f)\n", name, value, unit, baselineName, baseline, unit,
               value / baseline);
   std::fflush(stdout);
-}
-
-void LoadMovie(const std::string& path, TMoviePlayback& playback) {
-  platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-  ReadMovie(stream, playback.SegmentList);
-}
-
-void ReadWhole(const std::string& path) {
-  platform::TFileStream stream(path, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-  const int64_t size = stream.Size();
-  const std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<size_t>(size)]);
-  stream.ReadBuffer(bytes.get(), size);
 }
 
 // Peak resident size of a child that loads the movie and plays every frame.
@@ -111,24 +82,16 @@ int main(int argc, char** argv) {
   const std::string loading = "movie loading, " + std::to_string(static_cast<int>(size)) + " MB from the page cache";
   Figure(loading.c_str(), load, "s", "reading the file into memory", raw);
 
-  Run("cd '" + dir + "content' && gcab -c -z '" + dir + "movie.ekcab' MyFilm.~ekflm");
-  const double cabextract = MedianSeconds(3, [&] {
-    fs::remove_all(dir + "out-cabextract");
-    Run("cabextract -q -d '" + dir + "out-cabextract' '" + dir + "movie.ekcab'");
-  });
-  const double reader = MedianSeconds(3, [&] {
-    fs::remove_all(dir + "out-reader");
-    fs::create_directories(dir + "out-reader");
-    TSTCabReader cab;
-    cab.ExtractFiles(dir + "movie.ekcab", dir + "out-reader/");
-  });
-  Figure("cabinet extraction", reader, "s", "cabextract", cabextract);
+  const TExtractionSeconds extraction = TimeExtraction(dir + "content", dir + "movie.ekcab", dir);
+  Figure("cabinet extraction", extraction.ours, "s", "cabextract", extraction.cabextract);
 
   // A file manager's thumbnail: only as much of the movie is unpacked as its first picture needs.
   const std::string converter = build + "/player/ekconvert";
   const double thumbnail =
       MedianSeconds(5, [&] { Run(converter + " thumbnail '" + dir + "movie.ekcab' '" + dir + "thumbnail.png'"); });
   const double wholeMovie = MedianSeconds(3, [&] { Run(converter + " info '" + dir + "movie.ekcab' >/dev/null"); });
+  Figure("opening the cabinet movie (ekconvert info: extracted and read)", wholeMovie, "s", "cabextract",
+         extraction.cabextract);
   Figure("thumbnail of the cabinet movie", thumbnail, "s", "ekconvert info, which extracts and reads it all",
          wholeMovie);
 

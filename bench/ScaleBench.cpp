@@ -5,21 +5,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
+#include "BenchSteps.h"
 #include "CabIntf.h"
-#include "CabSTComps.h"
-#include "MovieReader.h"
 #include "ScreencastMovies.h"
-#include "Streams.h"
 
 namespace fs = std::filesystem;
 
@@ -28,24 +24,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-double Median(int runs, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto begin = Clock::now();
-    work();
-    times.push_back(Seconds(begin));
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-void Run(const std::string& command) {
-  if (std::system(command.c_str()) != 0) {
-    std::fprintf(stderr, "failed: %s\n", command.c_str());
-    std::exit(1);
-  }
-}
 
 // value (baseline, ratio), in microseconds or milliseconds as they fit.
 std::string Cell(double value, double baseline) {
@@ -63,8 +41,8 @@ std::pair<double, double> Seeks(TMoviePlayback& playback, int frames) {
   std::mt19937 random(1);
   std::uniform_int_distribution<int32_t> anyFrame(1, frames - 1);
   playback.SetCurSegment();
-  const double seek = Median(200, [&] { playback.SeekFrame(0, anyFrame(random)); });
-  const double fromStart = Median(9, [&] {
+  const double seek = MedianSeconds(200, [&] { playback.SeekFrame(0, anyFrame(random)); });
+  const double fromStart = MedianSeconds(9, [&] {
     playback.SetCurSegment();
     const int32_t target = anyFrame(random);
     for (int32_t f = 0; f <= target; ++f) {
@@ -96,7 +74,7 @@ void SizeTable() {
     std::sort(steps.begin(), steps.end());
     const size_t bytes = size_t(width) * height * 4;
     std::vector<uint8_t> from(bytes, 1), to(bytes, 0);
-    const double copy = Median(21, [&] {
+    const double copy = MedianSeconds(21, [&] {
       std::memcpy(to.data(), from.data(), bytes);
       asm volatile("" : : "r"(to.data()) : "memory");
     });
@@ -118,41 +96,22 @@ void DurationTable(const std::string& dir) {
     fs::create_directories(content);
     WriteScreencastMovie(movie, TScreencast::Lesson, 1280, 720, frames, segments);
     const double megabytes = static_cast<double>(fs::file_size(movie)) / 1e6;
-    const auto readWhole = [&] {
-      platform::TFileStream stream(movie, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-      const std::unique_ptr<uint8_t[]> into(new uint8_t[static_cast<size_t>(stream.Size())]);
-      stream.ReadBuffer(into.get(), stream.Size());
-    };
-    readWhole();
-    const double read = Median(5, readWhole);
-    TMoviePlayback playback;
-    const double load = Median(5, [&] {
+    ReadWhole(movie);
+    const double read = MedianSeconds(5, [&] { ReadWhole(movie); });
+    const double load = MedianSeconds(5, [&] {
       TMoviePlayback loaded;
-      platform::TFileStream stream(movie, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-      ReadMovie(stream, loaded.SegmentList);
+      LoadMovie(movie, loaded);
     });
-    Run("cd '" + content + "' && gcab -c -z '" + cabinet + "' MyFilm.~ekflm");
-    const double cabextract = Median(3, [&] {
-      fs::remove_all(dir + "out-cabextract");
-      Run("cabextract -q -d '" + dir + "out-cabextract' '" + cabinet + "'");
-    });
-    const double ours = Median(3, [&] {
-      fs::remove_all(dir + "out");
-      fs::create_directories(dir + "out");
-      TSTCabReader cab;
-      cab.ExtractFiles(cabinet, dir + "out/");
-    });
-    {
-      platform::TFileStream stream(movie, platform::TFileStream::Mode::OpenRead, platform::FILE_SHARE_READ);
-      ReadMovie(stream, playback.SegmentList);
-    }
+    const TExtractionSeconds extraction = TimeExtraction(content, cabinet, dir);
+    TMoviePlayback playback;
+    LoadMovie(movie, playback);
     playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize);
     const auto [seek, fromStart] = Seeks(playback, frames);
     char name[32], size[32];
     std::snprintf(name, sizeof name, "%d min", minutes);
     std::snprintf(size, sizeof size, "%.0f MB", megabytes);
     std::printf("%-13s | %-8s | %-30s | %-30s | %-30s\n", name, size, Cell(load, read).c_str(),
-                Cell(ours, cabextract).c_str(), Cell(seek, fromStart).c_str());
+                Cell(extraction.ours, extraction.cabextract).c_str(), Cell(seek, fromStart).c_str());
     std::fflush(stdout);
     fs::remove_all(dir);
   }
