@@ -209,9 +209,15 @@ class Copy {
 
   // The file through ISA-L: true when it is whole, with `written` the bytes
   // written when it is not; a failed write is told as libmspack tells it.
-  bool CopyFast(const mscabd_file& f, uint16_t folder, intptr_t hf, int64_t& written) {
+  bool CopyFast(const mscabd_file& f, intptr_t hf, int64_t& written) {
     written = 0;
-    if (!lone_) return false;
+    if (!lone_ || opened_.size() != 1) return false;
+    // The folder as libmspack placed the file, which has passed over entries
+    // with impossible folder numbers: the file table's number may be another's.
+    int folder = 0;
+    const mscabd_folder* at = opened_.front()->folders;
+    for (; at && at != f.folder; at = at->next) ++folder;
+    if (!at) return false;
     const auto result =
         folderReader_.Read(LoneBytes(), *lone_, folder, static_cast<int64_t>(f.offset), static_cast<int64_t>(f.length),
                            [&](const uint8_t* data, size_t n) {
@@ -335,7 +341,7 @@ class Copy {
     if (hf == 0) return true;
     c_.writeFailed = false;
     int64_t written = 0;
-    if (!CopyFast(f, folder, hf, written)) {
+    if (!CopyFast(f, hf, written)) {
       if (c_.writeFailed) return Fail(FDIERROR_TARGET_FILE);
       const std::string target = kHandlePrefix + std::to_string(hf);
       c_.writtenAhead = written;
