@@ -21,12 +21,13 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void XorSpan(uint8_
   for (int64_t k = 0; k < n; ++k) p[k] ^= value;
 }
 
-// At 8 bits a stretch that stays still is a long row of blank runs; it is
-// passed over in blocks when the run after this one is blank too, and the
-// records are left to the loop where blank and coloured runs take turns.
+// At 8 bits a stretch that stays still is a long row of blank runs; from a
+// blank run followed by another, it is passed over in blocks, and the records
+// are left to the loop where blank and coloured runs take turns. Only blank
+// runs look ahead: a coloured run pays nothing for it.
 template <int ColorBytes>
-inline bool BlankStretchAhead(const uint8_t* runs, int64_t left) {
-  return ColorBytes == 1 && left >= 2 && runs[0] == 0 && runs[2] == 0;
+inline bool BlankStretchAhead(const TRun& run, const uint8_t* runs, int64_t left) {
+  return ColorBytes == 1 && run.colour == 0 && left >= 2 && runs[2] == 0;
 }
 
 template <typename Pixel>
@@ -56,7 +57,8 @@ int64_t ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, T
   int64_t column = 0;
   const uint8_t* const first = runs;
   for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
-    if (BlankStretchAhead<ColorBytes>(runs, runCount - i)) {
+    TRun run = ReadRun<ColorBytes, CountBytes>(runs);
+    if (BlankStretchAhead<ColorBytes>(run, runs, runCount - i)) {
       const int64_t position = row * width + column;
       const TBlankRuns blank = SkipBlankRuns(runs, runCount - i, int64_t{height} * width - position);
       i += blank.records;
@@ -64,8 +66,9 @@ int64_t ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, T
       row = static_cast<int>((position + blank.pixels) / width);
       column = (position + blank.pixels) % width;
       if (i == runCount) break;
+      run = ReadRun<ColorBytes, CountBytes>(runs);
     }
-    auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
+    auto [colour, count] = run;
     if (column + count < width) {
       if (colour != 0) {
         const int64_t at = row * stride + column * kPixelBytes;
@@ -112,14 +115,16 @@ int64_t ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pi
   int64_t position = 0;
   const uint8_t* const first = runs;
   for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
-    if (BlankStretchAhead<ColorBytes>(runs, runCount - i)) {
+    TRun run = ReadRun<ColorBytes, CountBytes>(runs);
+    if (BlankStretchAhead<ColorBytes>(run, runs, runCount - i)) {
       const TBlankRuns blank = SkipBlankRuns(runs, runCount - i, total - position);
       i += blank.records;
       runs += blank.records * kRecordBytes;
       position += blank.pixels;
       if (i == runCount) break;
+      run = ReadRun<ColorBytes, CountBytes>(runs);
     }
-    const auto [colour, count] = ReadRun<ColorBytes, CountBytes>(runs);
+    const auto [colour, count] = run;
     const int64_t end = std::min<int64_t>(position + count, total);
     if (colour != 0) {
       XorRun(pixels + position, end - position, static_cast<Pixel>(colour));
