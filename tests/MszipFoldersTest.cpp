@@ -23,10 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 mszip::TReadAt ReadFrom(const std::string& bytes) {
-  return [&bytes](int64_t offset, void* into, size_t n) {
-    if (offset < 0 || static_cast<size_t>(offset) + n > bytes.size()) return false;
-    std::copy_n(bytes.data() + offset, n, static_cast<char*>(into));
-    return true;
+  return [&bytes](int64_t offset, void* into, size_t n) -> int64_t {
+    if (offset < 0) return -1;
+    const size_t got = std::min(n, bytes.size() - std::min(bytes.size(), static_cast<size_t>(offset)));
+    std::copy_n(bytes.data() + std::min(bytes.size(), static_cast<size_t>(offset)), got, static_cast<char*>(into));
+    return static_cast<int64_t>(got);
   };
 }
 

@@ -196,14 +196,16 @@ class Copy {
   }
 
   mszip::TReadAt LoneBytes() {
-    return [this](int64_t offset, void* into, size_t n) {
-      if (offset > INT32_MAX || c_.seek(loneHandle_, static_cast<int32_t>(offset), 0) == -1) return false;
-      for (size_t done = 0; done < n;) {
+    return [this](int64_t offset, void* into, size_t n) -> int64_t {
+      if (offset > INT32_MAX || c_.seek(loneHandle_, static_cast<int32_t>(offset), 0) == -1) return -1;
+      size_t done = 0;
+      while (done < n) {
         const uint32_t got = c_.read(loneHandle_, static_cast<uint8_t*>(into) + done, static_cast<uint32_t>(n - done));
-        if (got == 0 || got == static_cast<uint32_t>(-1)) return false;
+        if (got == static_cast<uint32_t>(-1)) return -1;
+        if (got == 0) break;
         done += got;
       }
-      return true;
+      return static_cast<int64_t>(done);
     };
   }
 

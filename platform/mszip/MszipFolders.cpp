@@ -14,6 +14,11 @@ constexpr uint16_t kFlagPrevious = 0x0001, kFlagNext = 0x0002, kFlagReserve = 0x
 constexpr int kHeaderBytes = 36, kFolderBytes = 8, kBlockHeadBytes = 8;
 constexpr int kMaxUncompressed = 32768, kMaxCompressed = 32768 + 6144;
 constexpr int kCompressionMask = 0x000F, kCompressionMszip = 1;
+constexpr size_t kPieceBytes = 256 * 1024;
+
+bool ReadExactly(const TReadAt& read, int64_t offset, void* into, size_t n) {
+  return read(offset, into, n) == static_cast<int64_t>(n);
+}
 
 uint16_t Int16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -35,14 +40,14 @@ uint32_t Checksum(const uint8_t* data, size_t bytes, uint32_t sum) {
 
 std::optional<TLoneCabinet> ReadLoneCabinet(const TReadAt& read) {
   uint8_t header[kHeaderBytes + 4];
-  if (!read(0, header, kHeaderBytes) || std::memcmp(header, "MSCF", 4) != 0) return std::nullopt;
+  if (!ReadExactly(read, 0, header, kHeaderBytes) || std::memcmp(header, "MSCF", 4) != 0) return std::nullopt;
   const uint16_t flags = Int16At(header + 30);
   if (flags & (kFlagPrevious | kFlagNext)) return std::nullopt;
   TLoneCabinet cabinet;
   int64_t at = kHeaderBytes;
   int folderReserve = 0;
   if (flags & kFlagReserve) {
-    if (!read(kHeaderBytes, header + kHeaderBytes, 4)) return std::nullopt;
+    if (!ReadExactly(read, kHeaderBytes, header + kHeaderBytes, 4)) return std::nullopt;
     at += 4 + Int16At(header + kHeaderBytes);
     folderReserve = header[kHeaderBytes + 2];
     cabinet.blockReserve = header[kHeaderBytes + 3];
@@ -50,7 +55,7 @@ std::optional<TLoneCabinet> ReadLoneCabinet(const TReadAt& read) {
   const int folders = Int16At(header + 26);
   for (int f = 0; f < folders; ++f, at += kFolderBytes + folderReserve) {
     uint8_t entry[kFolderBytes];
-    if (!read(at, entry, sizeof entry)) return std::nullopt;
+    if (!ReadExactly(read, at, entry, sizeof entry)) return std::nullopt;
     TFolderData data;
     data.firstBlock = static_cast<uint32_t>(platform::Int32LE(entry));
     data.blocks = Int16At(entry + 4);
@@ -64,13 +69,13 @@ bool TFolderReader::DecodeNextBlock(const TReadAt& read, const TLoneCabinet& cab
   const TFolderData& data = cabinet.folders[static_cast<size_t>(folder_)];
   if (nextBlock_ >= data.blocks) return false;
   uint8_t head[kBlockHeadBytes];
-  if (!read(nextBlockAt_, head, sizeof head)) return false;
+  if (!Fetch(read, nextBlockAt_, head, sizeof head)) return false;
   const uint32_t stated = static_cast<uint32_t>(platform::Int32LE(head));
   const int compressedBytes = Int16At(head + 4), uncompressedBytes = Int16At(head + 6);
   if (compressedBytes < 2 || compressedBytes > kMaxCompressed || uncompressedBytes > kMaxUncompressed) return false;
   compressed_.resize(static_cast<size_t>(compressedBytes));
   const int64_t dataAt = nextBlockAt_ + kBlockHeadBytes + cabinet.blockReserve;
-  if (!read(dataAt, compressed_.data(), compressed_.size())) return false;
+  if (!Fetch(read, dataAt, compressed_.data(), compressed_.size())) return false;
   if (stated != 0 && Checksum(head + 4, 4, Checksum(compressed_.data(), compressed_.size(), 0)) != stated)
     return false;
   if (compressed_[0] != 'C' || compressed_[1] != 'K') return false;
@@ -98,6 +103,31 @@ bool TFolderReader::DecodeNextBlock(const TReadAt& read, const TLoneCabinet& cab
   return true;
 }
 
+bool TFolderReader::Fetch(const TReadAt& read, int64_t offset, void* into, size_t n) {
+  const int64_t end = offset + static_cast<int64_t>(n);
+  if (offset < aheadAt_ || end > aheadAt_ + static_cast<int64_t>(ahead_.size())) {
+    ahead_.resize(std::max(kPieceBytes, n));
+    const int64_t got = read(offset, ahead_.data(), ahead_.size());
+    ahead_.resize(static_cast<size_t>(std::max<int64_t>(got, 0)));
+    aheadAt_ = offset;
+    if (got < static_cast<int64_t>(n)) return false;
+  }
+  std::memcpy(into, ahead_.data() + (offset - aheadAt_), n);
+  return true;
+}
+
+bool TFolderReader::Give(const TWrite& write, const uint8_t* data, size_t n) {
+  pending_.insert(pending_.end(), data, data + n);
+  return pending_.size() < kPieceBytes || Flush(write);
+}
+
+bool TFolderReader::Flush(const TWrite& write) {
+  if (pending_.empty()) return true;
+  const bool more = write(pending_.data(), pending_.size());
+  pending_.clear();
+  return more;
+}
+
 TFolderReader::TResult TFolderReader::Read(const TReadAt& read, const TLoneCabinet& cabinet, int folder,
                                            int64_t offset, int64_t length, const TWrite& write) {
   if (folder < 0 || static_cast<size_t>(folder) >= cabinet.folders.size() ||
@@ -114,23 +144,24 @@ TFolderReader::TResult TFolderReader::Read(const TReadAt& read, const TLoneCabin
   }
   const int64_t end = offset + length;
   int64_t at = offset;
+  pending_.clear();
   while (at < end) {
     const int64_t blockEnd = decoded_ + static_cast<int64_t>(block_.size());
     if (at < blockEnd) {
       const int64_t n = std::min(end, blockEnd) - at;
-      if (!write(block_.data() + (at - decoded_), static_cast<size_t>(n))) return TResult::Ended;
+      if (!Give(write, block_.data() + (at - decoded_), static_cast<size_t>(n))) return TResult::Ended;
       at += n;
       continue;
     }
     decoded_ = blockEnd;
     block_.clear();
     if (!DecodeNextBlock(read, cabinet)) {
-      // What was decoded can't be trusted to continue from.
+      // What was decoded can't be trusted to continue from; what was given is sound.
       folder_ = -1;
-      return TResult::Unsound;
+      return Flush(write) ? TResult::Unsound : TResult::Ended;
     }
   }
-  return TResult::Whole;
+  return Flush(write) ? TResult::Whole : TResult::Ended;
 }
 
 }  // namespace mszip

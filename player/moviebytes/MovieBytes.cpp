@@ -311,9 +311,9 @@ struct TFastFed {
 
 TFastFed FeedFast(const TCabinetSystem& system, const mscabd_cabinet& cabinet, const mscabd_file& movie,
                   TMovieSink& sink) {
-  const mszip::TReadAt read = [&system](int64_t offset, void* into, size_t n) {
-    if (offset < 0 || offset + static_cast<int64_t>(n) > system.firstLength) return false;
-    return ::pread(system.firstFd, into, n, system.firstStart + offset) == static_cast<ssize_t>(n);
+  const mszip::TReadAt read = [&system](int64_t offset, void* into, size_t n) -> int64_t {
+    const int64_t wanted = std::clamp<int64_t>(system.firstLength - offset, 0, static_cast<int64_t>(n));
+    return offset < 0 ? -1 : ::pread(system.firstFd, into, static_cast<size_t>(wanted), system.firstStart + offset);
   };
   const std::optional<mszip::TLoneCabinet> lone = mszip::ReadLoneCabinet(read);
   int folder = 0;
