@@ -57,7 +57,17 @@ std::string Md5(const std::string& path) {
 }
 
 std::string FreshFolder(const std::string& name) {
-  const fs::path dir = fs::path(testing::TempDir()) / ("ek-" + std::to_string(::getpid())) / name;
+  // The test program's own folder, removed when it ends, so that a run of
+  // the suite (a program for each test) leaves nothing behind.
+  struct TProgramFolder {
+    fs::path path = fs::path(testing::TempDir()) / ("ek-" + std::to_string(::getpid()));
+    ~TProgramFolder() {
+      std::error_code ignored;
+      fs::remove_all(path, ignored);
+    }
+  };
+  static const TProgramFolder program;
+  const fs::path dir = program.path / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir.string() + "/";
