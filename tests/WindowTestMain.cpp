@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   // A private temporary folder per test process: tests that open movies run in parallel.
   char base[] = "/tmp/ek-window-test-XXXXXX";
-  if (::mkdtemp(base)) {
+  const bool made = ::mkdtemp(base) != nullptr;
+  if (made) {
     ::setenv("TMPDIR", base, 1);
     // The user's settings (the open dialog's folder) stay out of the real home.
     ::setenv("XDG_CONFIG_HOME", (std::string(base) + "/config").c_str(), 1);
@@ -22,5 +24,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   platform::SetMessageBoxHandler([](const platform::MessageBoxRequest& r) { MessageBoxRecorder::boxes.push_back(r); });
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  std::error_code ignored;
+  if (made) std::filesystem::remove_all(base, ignored);
+  return result;
 }
