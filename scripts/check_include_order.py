@@ -21,6 +21,7 @@ ORDER = [
     "player/moviebytes",
     "player/playback",
     "player/rescue",
+    "player/text",
     "player/extraction",
     "player/titlepicture",
     "player/ui",

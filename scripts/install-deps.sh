@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libmspack-dev libisal-dev libgcab-dev libchm-dev fp-utils
   googletest libgtest-dev libbenchmark-dev
+  libtesseract-dev libleptonica-dev tesseract-ocr-rus tesseract-ocr-eng libsqlite3-dev libssl-dev fonts-dejavu-core fonts-liberation2 xclip
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libpng-dev ffmpeg
   gcab cabextract xvfb xauth x11-apps x11-utils netpbm python3
   openbox xdotool imagemagick clang libclang-rt-14-dev

@@ -18,6 +18,7 @@ struct TConvertArguments {
   std::optional<int> segment;  // from 1 as given
   std::optional<TFramePoint> from, to;
   int size = 256;  // of a thumbnail's longer side
+  int jobs = 1;    // movies read at a time by a search
 };
 
 // Wrong usage: the message and exit status 2.

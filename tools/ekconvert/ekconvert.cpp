@@ -1,4 +1,5 @@
-// ekconvert: movie info, frame export and video conversion without a display.
+// ekconvert: movie info, frame export, video conversion and the text on the
+// pictures, without a display.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 #include "MovieSource.h"
 #include "PngWriter.h"
 #include "RescueReport.h"
+#include "TextCommands.h"
 #include "Thumbnail.h"
 #include "VideoWriter.h"
 
@@ -32,6 +34,8 @@ constexpr const char* kUsage =
     "       ekconvert frame FILE AT OUTPUT.png [--no-cursor] [--salvage]\n"
     "       ekconvert thumbnail FILE OUTPUT.png [--size N] [--salvage]\n"
     "       ekconvert rescue FILE OUTPUT.ekcab [--json]\n"
+    "       ekconvert text FILE [--json]\n"
+    "       ekconvert search QUERY PATH... [--json] [--jobs N]\n"
     "       ekconvert --help | --version\n"
     "AT is a frame of the whole movie counted from 1, or a time [[hh:]mm:]ss[.zzz]\n"
     "from the movie's start, each segment lasting its frames at its frame rate.\n";
@@ -213,6 +217,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (a.command == "rescue") return Rescue(file, a.positional[1], a.json);
+  if (a.command == "text") return PrintMovieText(file, a.json);
+  if (a.command == "search")
+    return SearchMovies(a.positional[0], {a.positional.begin() + 1, a.positional.end()}, a.json, a.jobs);
   try {
     TMovieSource source(file, a.salvage);
     if (!source.Repairs().empty()) std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), source.Repairs().c_str());

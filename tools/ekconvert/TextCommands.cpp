@@ -1,0 +1,239 @@
+#include "TextCommands.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "DurationText.h"
+#include "Exception.h"
+#include "IndexLock.h"
+#include "JsonText.h"
+#include "MovieFiles.h"
+#include "MovieKey.h"
+#include "MovieSource.h"
+#include "MovieTextReader.h"
+#include "PackagedMovie.h"
+#include "TextCache.h"
+#include "TextCacheFolder.h"
+#include "TextRecognizer.h"
+#include "TextSearch.h"
+
+extern char** environ;
+
+namespace {
+
+// Lines read are kept this often, so that the player finds them while the
+// reading goes on and a reading that is stopped is not all lost.
+constexpr int64_t kFramesBetweenCommits = 1024;
+
+std::string TimeOf(const TSegmentText& segment, int32_t frame) {
+  return DurationText(frame, static_cast<uint8_t>(segment.frameRate == 0 ? 10 : segment.frameRate));
+}
+
+// Reads the movie's text into its cache unless someone did already.
+std::unique_ptr<TTextCache> ReadText(const std::string& file, const std::string& folder, const std::string& key) {
+  if (auto cache = TTextCache::OpenToRead(folder, key); cache && cache->Complete()) return cache;
+  const TIndexLock lock(folder, key, true);
+  TTextCache cache(folder, key);
+  if (!cache.Complete()) {
+    TMovieSource source(file);
+    TMoviePlayback& playback = source.Playback();
+    std::vector<TSegmentText> segments;
+    int64_t total = 0;
+    for (const auto& s : playback.SegmentList) {
+      segments.push_back({s->Name.Utf8(), s->FrameRate, s->FrameCount, s->Width, s->Height});
+      total += s->FrameCount;
+    }
+    TTextRecognizer recognizer;
+    cache.Begin(segments);
+    // On a terminal only: a program that reads the lines, or the search's own readings, needs none.
+    const bool shown = ::isatty(1) && ::isatty(2);
+    int64_t committed = 0;
+    TTextReading reading;
+    reading.read = [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); };
+    reading.onLine = [&](const TTextLine& line) { cache.Add(line); };
+    reading.onProgress = [&](int64_t read) {
+      if (read - committed >= kFramesBetweenCommits) {
+        cache.Commit(read, false);
+        committed = read;
+      }
+      if (shown && total > 0)
+        std::fprintf(stderr, "\rekconvert: reading the text of %s: %lld %%", file.c_str(),
+                     static_cast<long long>(read * 100 / total));
+    };
+    ReadMovieText(playback, reading);
+    if (shown) std::fprintf(stderr, "\n");
+    cache.Commit(total, true);
+  }
+  return TTextCache::OpenToRead(folder, key);
+}
+
+std::unique_ptr<TTextCache> CacheOf(const std::string& file, TMovieKeys& keys, const std::string& folder) {
+  auto cache = ReadText(file, folder, keys.KeyOf(file));
+  if (!cache) throw platform::Exception("the text cache can't be read");
+  return cache;
+}
+
+std::string LineJson(const TTextLine& line, const TSegmentText& segment) {
+  const double rate = segment.frameRate == 0 ? 10.0 : segment.frameRate;
+  char times[96];
+  std::snprintf(times, sizeof times, "\"start\": %.3f, \"end\": %.3f", line.firstFrame / rate,
+                (line.lastFrame + 1) / rate);
+  return "{\"segment\": " + std::to_string(line.segment + 1) + ", \"first_frame\": " +
+         std::to_string(line.firstFrame + 1) + ", \"last_frame\": " + std::to_string(line.lastFrame + 1) + ", " +
+         times + ", \"box\": [" + std::to_string(line.box.x) + ", " + std::to_string(line.box.y) + ", " +
+         std::to_string(line.box.width) + ", " + std::to_string(line.box.height) + "], \"text\": " +
+         JsonString(line.text) + "}";
+}
+
+bool IsMovieName(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+  return extension == ".ekcab" || IsPackagedMovie(path.string()) || IsBareMovie(path.string());
+}
+
+// The files named, and the movies in the folders named, at any depth.
+std::vector<std::string> MovieFiles(const std::vector<std::string>& paths) {
+  std::vector<std::string> files;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error)) {
+      files.push_back(path);
+      continue;
+    }
+    std::vector<std::string> found;
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             path, std::filesystem::directory_options::skip_permission_denied, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+      if (it->is_regular_file(error) && IsMovieName(it->path())) found.push_back(it->path().string());
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return files;
+}
+
+// Reads the text of the movies, `jobs` at a time, each in a program of its
+// own: a movie that can't be read says so and the others go on.
+void ReadTextOfEach(const std::vector<std::string>& files, int jobs) {
+  if (files.empty()) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  // The recognizer would take every core for each movie; one each goes further.
+  std::vector<std::string> environment;
+  for (char** e = environ; *e; ++e)
+    if (std::string(*e).rfind("OMP_THREAD_LIMIT=", 0) != 0) environment.emplace_back(*e);
+  environment.emplace_back("OMP_THREAD_LIMIT=1");
+  std::vector<char*> envp;
+  for (std::string& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  const bool shown = ::isatty(2);
+  size_t next = 0, done = 0;
+  int running = 0;
+  while (done < files.size()) {
+    while (running < jobs && next < files.size()) {
+      std::string program = "/proc/self/exe", command = "text", file = files[next++];
+      char* argv[] = {program.data(), command.data(), file.data(), nullptr};
+      pid_t pid = 0;
+      if (posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, envp.data()) == 0) {
+        ++running;
+      } else {
+        std::fprintf(stderr, "ekconvert: %s: can't start reading its text\n", file.c_str());
+        ++done;
+      }
+    }
+    int status = 0;
+    if (::wait(&status) < 0) break;
+    --running;
+    ++done;
+    if (shown) std::fprintf(stderr, "ekconvert: read %zu of %zu movies\n", done, files.size());
+  }
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+}  // namespace
+
+int PrintMovieText(const std::string& file, bool json) {
+  try {
+    const std::string folder = TextCacheFolder();
+    TMovieKeys keys(folder);
+    const auto cache = CacheOf(file, keys, folder);
+    const std::vector<TSegmentText> segments = cache->Segments();
+    std::string lines;
+    for (const TTextLine& line : cache->Lines()) {
+      const TSegmentText& s = segments[static_cast<size_t>(line.segment)];
+      if (json) {
+        lines += (lines.empty() ? "" : ", ") + LineJson(line, s);
+      } else {
+        std::printf("%d\t%s\t%s\t%d,%d %dx%d\t%s\n", line.segment + 1, TimeOf(s, line.firstFrame).c_str(),
+                    TimeOf(s, line.lastFrame + 1).c_str(), line.box.x, line.box.y, line.box.width, line.box.height,
+                    line.text.c_str());
+      }
+    }
+    if (json) std::printf("{\"file\": %s, \"lines\": [%s]}\n", JsonString(file).c_str(), lines.c_str());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
+    return 1;
+  }
+  return 0;
+}
+
+int SearchMovies(const std::string& query, const std::vector<std::string>& paths, bool json, int jobs) {
+  std::string folder;
+  std::vector<std::string> words;
+  try {
+    folder = TextCacheFolder();
+    words = QueryWords(query);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ekconvert: %s\n", e.what());
+    return 1;
+  }
+  if (words.empty()) {
+    std::fprintf(stderr, "ekconvert: the query has no words to search for\n");
+    return 1;
+  }
+  TMovieKeys keys(folder);
+  const std::vector<std::string> files = MovieFiles(paths);
+  std::map<std::string, std::string> keyOf;
+  std::vector<std::string> unread;
+  for (const std::string& file : files) {
+    try {
+      const std::string key = keys.KeyOf(file);
+      keyOf[file] = key;
+      const auto cache = TTextCache::OpenToRead(folder, key);
+      if (!cache || !cache->Complete()) unread.push_back(file);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
+    }
+  }
+  ReadTextOfEach(unread, std::max(jobs, 1));
+  int hits = 0;
+  std::string found;
+  for (const std::string& file : files) {
+    if (!keyOf.count(file)) continue;
+    const auto cache = TTextCache::OpenToRead(folder, keyOf[file]);
+    // A movie that could not be read said so when it was tried.
+    if (!cache || !cache->Complete()) continue;
+    const std::vector<TSegmentText> segments = cache->Segments();
+    for (const TTextLine& line : SearchCache(*cache, words)) {
+      const TSegmentText& s = segments[static_cast<size_t>(line.segment)];
+      ++hits;
+      if (json) {
+        found += (found.empty() ? "" : ", ") + std::string("{\"file\": ") + JsonString(file) + ", \"line\": " +
+                 LineJson(line, s) + "}";
+      } else {
+        std::printf("%s\t%d\t%s\t%s\n", file.c_str(), line.segment + 1, TimeOf(s, line.firstFrame).c_str(),
+                    line.text.c_str());
+      }
+    }
+  }
+  if (json) std::printf("{\"query\": %s, \"hits\": [%s]}\n", JsonString(query).c_str(), found.c_str());
+  return hits > 0 ? 0 : 1;
+}
