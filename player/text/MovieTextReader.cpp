@@ -83,6 +83,7 @@ class TSegmentTextReader {
     std::erase_if(open_, [&](TOpenLine& open) {
       if (!tiles_.ChangedOn(open.line.box, frame)) return false;
       Give(open.line, frame - 1);
+      changedLines_.push_back(open.line.box);
       return true;
     });
   }
@@ -91,6 +92,11 @@ class TSegmentTextReader {
     const gdi::Bitmap& picture = *playback_.ShownPicture();
     for (const TOpenLine& open : open_)
       if (InRowOf(open.line.box, area)) area = Union(area, open.line.box);
+    std::erase_if(changedLines_, [&](const TTextBox& line) {
+      if (!InRowOf(line, area)) return false;
+      area = Union(area, line);
+      return true;
+    });
     const int x0 = std::max(area.x - kMargin, 0), y0 = std::max(area.y - kMargin, 0);
     const int x1 = std::min(area.x + area.width + kMargin, picture.Width());
     const int y1 = std::min(area.y + area.height + kMargin, picture.Height());
@@ -121,6 +127,9 @@ class TSegmentTextReader {
   const int segment_;
   TTextTiles tiles_;
   std::vector<TOpenLine> open_;
+  // Where lines stood that changed and have not been read again: a line
+  // typed on is read whole, not only its new end.
+  std::vector<TTextBox> changedLines_;
 };
 
 }  // namespace
