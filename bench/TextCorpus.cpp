@@ -23,7 +23,7 @@ const char* const kWords[] = {
 constexpr size_t kWordCount = sizeof kWords / sizeof kWords[0];
 
 // A word for place `n`, spread over the list so that neighbours differ.
-QString WordAt(size_t n) { return QString::fromUtf8(kWords[(n * 7 + 3) % kWordCount]); }
+QString WordAt(size_t n) { return QString::fromUtf8(kWords[(n * 5 + 3) % kWordCount]); }
 
 struct TDrawnWord {
   QString text;

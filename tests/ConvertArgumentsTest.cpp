@@ -97,6 +97,14 @@ TEST(ConvertArguments, CommandLinesTakenOrRefusedWithTheirReason) {
       {{"rescue", "a.exe", "b.cab"}, "the repaired movie must end in .ekcab"},
       {{"rescue", "a.exe", "b.ekcab", "--no-cursor"}, "unknown option --no-cursor"},
       {{"rescue", "a.exe"}, "wrong arguments for rescue"},
+      {{"text", "a.ekcab", "--json"}, ""},
+      {{"text", "a.ekcab", "--salvage"}, "unknown option --salvage"},
+      {{"text", "a.ekcab", "b.ekcab"}, "wrong arguments for text"},
+      {{"search", "print settings", "a.ekcab", "shelf", "--jobs", "4", "--json"}, ""},
+      {{"search", "print settings"}, "wrong arguments for search"},
+      {{"search", "word", "shelf", "--jobs", "0"}, "--jobs takes a number of movies from 1"},
+      {{"search", "word", "shelf", "--no-cursor"}, "unknown option --no-cursor"},
+      {{"info", "a", "--jobs", "2"}, "unknown option --jobs"},
       {{"play", "a"}, "wrong arguments for play"},
   };
   for (const Case& c : cases) {

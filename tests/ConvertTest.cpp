@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "CabinetFixtures.h"
+#include "ConvertRun.h"
 #include "Files.h"
 #include "MovieBytes.h"
 #include "MovieWriter.h"
@@ -21,27 +22,6 @@ namespace mw = moviewriter;
 using namespace fixtures;
 
 namespace {
-
-struct ConvertRun {
-  int status = -1;  // exit status, or -1 after a signal
-  std::string out, err;
-};
-
-ConvertRun Convert(const std::string& arguments) {
-  static int counter = 0;
-  const std::string errFile =
-      testing::TempDir() + "ekconvert-err-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  std::FILE* pipe = ::popen((BuildFolder() + "player/ekconvert " + arguments + " 2>" + errFile).c_str(), "r");
-  ConvertRun run;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = ReadFile(errFile);
-  fs::remove(errFile);
-  return run;
-}
 
 struct Rgb {
   int width = 0, height = 0;
@@ -123,6 +103,7 @@ class Converter : public testing::Test {
     // The converter's private folders go below a folder of this test's own.
     fs::create_directories(folder_ + "tmp");
     ::setenv("TMPDIR", (folder_ + "tmp").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (folder_ + "cache").c_str(), 1);
   }
 
   // Every wrapping of the same movie.

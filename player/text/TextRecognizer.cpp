@@ -55,6 +55,9 @@ TTextRecognizer::TTextRecognizer() : api_(std::make_unique<tesseract::TessBaseAP
   // here: pictures are read one thread each, and the reading goes on beside
   // playing, never in its way.
   omp_set_max_active_levels(0);
+  // Leptonica reports pictures it can't use on the standard error; the
+  // recognizer's answer says the same.
+  setMsgSeverity(L_SEVERITY_NONE);
   // The recognizer's complaints about pictures go nowhere; what it read is the answer.
   api_->SetVariable("debug_file", "/dev/null");
   if (api_->Init(nullptr, "rus+eng", tesseract::OEM_LSTM_ONLY) != 0)

@@ -13,6 +13,7 @@
 
 #include "DurationText.h"
 #include "Exception.h"
+#include "Files.h"
 #include "IndexLock.h"
 #include "JsonText.h"
 #include "MovieFiles.h"
@@ -75,8 +76,14 @@ std::unique_ptr<TTextCache> ReadText(const std::string& file, const std::string&
   return TTextCache::OpenToRead(folder, key);
 }
 
+// Worded as the other commands word a missing file.
+std::string KeyOfMovie(TMovieKeys& keys, const std::string& file) {
+  if (!platform::FileExists(file)) throw platform::Exception("no such file");
+  return keys.KeyOf(file);
+}
+
 std::unique_ptr<TTextCache> CacheOf(const std::string& file, TMovieKeys& keys, const std::string& folder) {
-  auto cache = ReadText(file, folder, keys.KeyOf(file));
+  auto cache = ReadText(file, folder, KeyOfMovie(keys, file));
   if (!cache) throw platform::Exception("the text cache can't be read");
   return cache;
 }
@@ -205,7 +212,7 @@ int SearchMovies(const std::string& query, const std::vector<std::string>& paths
   std::vector<std::string> unread;
   for (const std::string& file : files) {
     try {
-      const std::string key = keys.KeyOf(file);
+      const std::string key = KeyOfMovie(keys, file);
       keyOf[file] = key;
       const auto cache = TTextCache::OpenToRead(folder, key);
       if (!cache || !cache->Complete()) unread.push_back(file);
