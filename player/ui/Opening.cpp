@@ -109,6 +109,7 @@ bool TekLensaPlayer::OpenMovie(const std::string& path) {
   } forget{*this};
   forget.read = Salvage ? SalvageMovieFile(path)
                         : ExtractMovieFile(path, [this](platform::TStream& movie) { LoadMovieFile(movie); });
+  StartTextReading();
   return forget.read;
 }
 

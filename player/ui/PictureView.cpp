@@ -17,6 +17,32 @@ TPictureView::TPictureView(TekLensaPlayer& player, QWidget* parent, QColor backg
   // covers it, so that a tick's repaint is the changed picture and nothing more.
   setAttribute(Qt::WA_OpaquePaintEvent);
   if (clickPlays_) setCursor(Qt::PointingHandCursor);
+  outlineTimer_.setSingleShot(true);
+  connect(&outlineTimer_, &QTimer::timeout, this, [this] {
+    if (!outline_.isEmpty()) UpdateFrame(ViewRect(outline_, Target()));
+    outline_ = QRect();
+  });
+}
+
+void TPictureView::Outline(const QRect& pixels, int milliseconds) {
+  if (!outline_.isEmpty()) UpdateFrame(ViewRect(outline_, Target()));
+  outline_ = pixels;
+  UpdateFrame(ViewRect(outline_, Target()));
+  outlineTimer_.start(milliseconds);
+}
+
+void TPictureView::UpdateFrame(const QRect& view) { update(view.adjusted(-4, -4, 4, 4)); }
+
+QRect TPictureView::PictureRect(const QRect& view, const QRect& target) const {
+  const QImage& picture = player_.PresentedPicture();
+  const QRect inView = view.translated(-target.topLeft());
+  if (!player_.StretchPicture) return inView & picture.rect();
+  const auto from = [](int at, int span, int size) { return static_cast<int>(int64_t{at} * size / span); };
+  return QRect(QPoint(from(inView.left(), target.width(), picture.width()),
+                      from(inView.top(), target.height(), picture.height())),
+               QPoint(from(inView.right(), target.width(), picture.width()),
+                      from(inView.bottom(), target.height(), picture.height()))) &
+         picture.rect();
 }
 
 void TPictureView::ClearPicture() {
@@ -64,6 +90,17 @@ void TPictureView::paintEvent(QPaintEvent* event) {
   for (const QRect& rect : background) painter.fillRect(rect, palette().color(QPalette::Window));
   if (target.isEmpty()) return;
   for (const QRect& rect : event->region()) PaintPart(painter, rect & target, target);
+  if (outline_.isEmpty() && !selecting_) return;
+  painter.setClipping(false);
+  painter.setBrush(Qt::NoBrush);
+  if (!outline_.isEmpty()) {
+    painter.setPen(QPen(QColor(0xff, 0x30, 0x30), 3));
+    painter.drawRect(ViewRect(outline_, target).adjusted(-2, -2, 2, 2));
+  }
+  if (selecting_) {
+    painter.setPen(QPen(QColor(0x20, 0x60, 0xff), 1, Qt::DashLine));
+    painter.drawRect(selection_);
+  }
 }
 
 void TPictureView::PaintPart(QPainter& painter, const QRect& area, const QRect& target) {
@@ -93,7 +130,35 @@ void TPictureView::PaintPart(QPainter& painter, const QRect& area, const QRect& 
 }
 
 void TPictureView::mousePressEvent(QMouseEvent* event) {
+  // Shift+drag on a paused picture selects text to copy; any other click is the view's own.
+  if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) &&
+      player_.PlayState == playstate::Paused && player_.TargetCanvas == this && !player_.PresentedPicture().isNull()) {
+    selecting_ = true;
+    selectFrom_ = event->pos();
+    selection_ = QRect(selectFrom_, selectFrom_);
+    UpdateFrame(selection_);
+    return;
+  }
   if (clickPlays_) player_.Guarded([this, event] { player_.spDisplayMouseDown(event->button()); });
+}
+
+void TPictureView::mouseMoveEvent(QMouseEvent* event) {
+  if (!selecting_) return;
+  UpdateFrame(selection_);
+  selection_ = QRect(selectFrom_, event->pos()).normalized();
+  UpdateFrame(selection_);
+}
+
+void TPictureView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!selecting_ || event->button() != Qt::LeftButton) return;
+  selecting_ = false;
+  UpdateFrame(selection_);
+  const QRect pixels = PictureRect(selection_, Target());
+  // The copied part stays outlined for a moment, as the found line does.
+  if (!pixels.isEmpty()) {
+    Outline(pixels, 1500);
+    player_.Guarded([this, pixels] { player_.CopyPictureText(pixels); });
+  }
 }
 
 void TPictureView::contextMenuEvent(QContextMenuEvent* event) {

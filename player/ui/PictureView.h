@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 class QPainter;
@@ -22,10 +23,14 @@ class TPictureView : public QWidget {
   void PictureShown() { cleared_ = false; }
   // Repaints the part of the view that shows the given picture pixels.
   void UpdatePictureRegion(const QRegion& pixels);
+  // Outlines picture pixels for a moment, as where a found line stands.
+  void Outline(const QRect& pixels, int milliseconds);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
@@ -35,8 +40,19 @@ class TPictureView : public QWidget {
   // The view pixels that show the given picture pixels, one more on each side when scaled.
   QRect ViewRect(const QRect& pixels, const QRect& target) const;
   void PaintPart(QPainter& painter, const QRect& area, const QRect& target);
+  // The picture pixels a view rectangle shows, within the picture.
+  QRect PictureRect(const QRect& view, const QRect& target) const;
+  // Repaints a frame drawn around a view rectangle.
+  void UpdateFrame(const QRect& view);
 
   TekLensaPlayer& player_;
   bool clickPlays_;
   bool cleared_ = true;
+  // The outlined picture pixels, and the timer that takes the outline away.
+  QRect outline_;
+  QTimer outlineTimer_;
+  // Shift+drag on a paused picture: where it began and the view rectangle so far.
+  QPoint selectFrom_;
+  QRect selection_;
+  bool selecting_ = false;
 };

@@ -30,6 +30,8 @@ void TekLensaPlayer::CreateNavigationActions() {
        {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
        &TekLensaPlayer::ASlowerExecute},
       {&APlayPause, {QKeySequence(Qt::Key_Space)}, &TekLensaPlayer::APlayPauseExecute},
+      {&AFind, {QKeySequence(Qt::CTRL | Qt::Key_F)}, &TekLensaPlayer::AFindExecute},
+      {&AFindNext, {QKeySequence(Qt::Key_F3)}, &TekLensaPlayer::AFindNextExecute},
   };
   for (const Spec& spec : specs) {
     auto* action = new QAction(this);

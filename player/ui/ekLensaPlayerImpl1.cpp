@@ -17,15 +17,19 @@
 #include "MovieReader.h"
 #include "PictureView.h"
 #include "Screen.h"
+#include "TextIndexing.h"
+#include "TextRecognizer.h"
 #include "TitlePicture.h"
 #include "ekAbout.h"
 #include "ekDisplay.h"
+#include "ekFind.h"
 #include "ekSegments.h"
 
 // The pictures of the actions live in a static library: their registration is asked for by name.
 static void InitActionImages() { Q_INIT_RESOURCE(images); }
 
-TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize) : STCabReader(std::make_unique<TSTCabReader>()) {
+TekLensaPlayer::TekLensaPlayer(int64_t frameBufferSize)
+    : STCabReader(std::make_unique<TSTCabReader>()), TextIndexing(std::make_unique<TTextIndexing>()) {
   InitActionImages();
   setWindowTitle(QStringLiteral("ekPlayer v1.4"));
   setMinimumSize(500, 300);

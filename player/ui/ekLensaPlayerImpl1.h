@@ -33,6 +33,10 @@ class QToolButton;
 class QWidget;
 class TPictureView;
 class TSTCabReader;
+class TTextIndexing;
+class TTextRecognizer;
+class TfrmFind;
+struct TTextLine;
 class TfrmAbout;
 class TfrmDisplay;
 class TfrmSegments;
@@ -170,6 +174,20 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   // Runs a handler so that no exception reaches Qt.
   void Guarded(const std::function<void()>& handler);
 
+  // The text on the pictures: read in the background once a movie is open,
+  // found with Ctrl+F and F3, copied with Shift+drag on a paused picture.
+  void StartTextReading();
+  void AFindExecute();
+  void AFindNextExecute();
+  // Goes to the moment a found line stood, pauses, and outlines it.
+  void ShowTextLine(const TTextLine& line);
+  // Reads the text of the presented picture's pixels onto the clipboard.
+  void CopyPictureText(const QRect& pixels);
+  QPointer<TfrmFind> frmFind;
+  std::unique_ptr<TTextIndexing> TextIndexing;
+  // The loaded movie's text cache: its folder and key, found when first asked for.
+  std::string TextFolder, TextKey;
+
   // The picture the window shows: the last presented frame.
   const QImage& PresentedPicture() const { return presented_; }
   int SplashMilliseconds = 1000;
@@ -221,6 +239,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   QAction* AFaster = nullptr;
   QAction* ASlower = nullptr;
   QAction* APlayPause = nullptr;
+  QAction* AFind = nullptr;
+  QAction* AFindNext = nullptr;
   QAction* ALeaveFullScreen = nullptr;
   int SpeedStep = 0;
   TPictureFrames PictureFrames;
@@ -281,5 +301,7 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   TChangedArea shown_;
   // The colours the presented image shows an 8-bit picture in.
   std::array<QRgb, 256> presentedColours_{};
+  // Made on the first copy: starting it reads its models, a second or so.
+  std::unique_ptr<TTextRecognizer> recognizer_;
   QImage titlePicture_;
 };
