@@ -1,6 +1,7 @@
 #include "ScreencastMovies.h"
 
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -71,7 +72,8 @@ std::unique_ptr<TCursorList> ArrowCursorList() {
 
 }  // namespace
 
-std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height, int depth, int frames) {
+std::unique_ptr<SegInfo> MakeDrawnSegment(int width, int height, int depth, int frames,
+                                          const std::function<void(mw::Picture&, int frame)>& draw) {
   auto segment = std::make_unique<SegInfo>();
   segment->Width = width;
   segment->Height = height;
@@ -84,15 +86,9 @@ std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height,
   if (depth == 8) segment->PaletteStream = std::make_unique<platform::TMemoryStream>();
   mw::Picture previous(width, height, 0), current(width, height, 0);
   for (int f = 0; f < frames; ++f) {
-    if (kind == TScreencast::Typical) {
-      Desktop(current, depth, f, f);
-    } else if (kind == TScreencast::Lesson) {
-      Desktop(current, depth, f / 100 * 50 + std::min(f % 100, 50), f);
-    } else if (kind == TScreencast::Static) {
-      Desktop(current, depth, 50, f);
-    } else {
-      Changing(current, depth, f, kind == TScreencast::WorstCase);
-    }
+    // The picture drawn is the last one's, for drawing only what changes.
+    current.pixels = previous.pixels;
+    draw(current, f);
     const std::vector<uint8_t> record = mw::EncodeFrame(previous, current, depth);
     segment->SegStream->WriteBuffer(record.data(), static_cast<int64_t>(record.size()));
     const uint16_t x = static_cast<uint16_t>(200 + f * 4 % (width - 300)), y = static_cast<uint16_t>(300 + f % 200);
@@ -112,6 +108,20 @@ std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height,
   segment->SegStreamSize = static_cast<int32_t>(segment->SegStream->Size());
   segment->CursStreamSize = static_cast<int32_t>(segment->CursStream->Size());
   return segment;
+}
+
+std::unique_ptr<SegInfo> MakeScreencast(TScreencast kind, int width, int height, int depth, int frames) {
+  return MakeDrawnSegment(width, height, depth, frames, [&](mw::Picture& current, int f) {
+    if (kind == TScreencast::Typical) {
+      Desktop(current, depth, f, f);
+    } else if (kind == TScreencast::Lesson) {
+      Desktop(current, depth, f / 100 * 50 + std::min(f % 100, 50), f);
+    } else if (kind == TScreencast::Static) {
+      Desktop(current, depth, 50, f);
+    } else {
+      Changing(current, depth, f, kind == TScreencast::WorstCase);
+    }
+  });
 }
 
 void WriteScreencastMovie(const std::string& path, TScreencast kind, int width, int height, int frames,

@@ -68,6 +68,10 @@ std::unique_ptr<TTextCache> TTextCache::OpenToRead(const std::string& folder, co
   std::unique_ptr<TTextCache> cache(new TTextCache(path, key, 0));
   try {
     cache->db_ = std::make_unique<TSqliteDatabase>(path);
+    // One read transaction for all the reader asks: the file is locked and
+    // checked for changes once, not at every statement, and what is read
+    // holds together while a writer goes on.
+    cache->db_->Execute("PRAGMA mmap_size = 268435456; BEGIN");
     if (!cache->Sound()) return nullptr;
     cache->segments_ = cache->Segments();
   } catch (const platform::Exception&) {
@@ -91,10 +95,9 @@ void TTextCache::Create() {
       "CREATE VIRTUAL TABLE lines USING fts5(words, text UNINDEXED, segment UNINDEXED, first UNINDEXED, "
       "last UNINDEXED, x UNINDEXED, y UNINDEXED, w UNINDEXED, h UNINDEXED, "
       "tokenize = 'unicode61 remove_diacritics 2');"
-      // Each word of four letters and more with each of its letters left out, for finding misread words.
+      // Each word of four letters and more, itself and with each of its letters left out, for misread words.
       "CREATE TABLE variants(variant TEXT, word TEXT);"
-      "CREATE INDEX variants_by_variant ON variants(variant);"
-      "CREATE VIRTUAL TABLE IF NOT EXISTS temp.words USING fts5vocab(main, lines, 'row');");
+      "CREATE INDEX variants_by_variant ON variants(variant);");
   SetMeta("format", std::to_string(kFormat));
   SetMeta("movie", key_);
   SetMeta("complete", "0");
@@ -104,18 +107,21 @@ void TTextCache::Create() {
 
 bool TTextCache::Sound() const {
   try {
-    if (Meta("format") != std::to_string(kFormat) || Meta("movie") != key_) return false;
-    db_->Execute("CREATE VIRTUAL TABLE IF NOT EXISTS temp.words USING fts5vocab(main, lines, 'row')");
-    TSqliteStatement probe(*db_, "SELECT count(*) FROM segments");
-    probe.Step();
-    TSqliteStatement lines(*db_, std::string("SELECT ") + kColumns + " FROM lines LIMIT 1");
-    lines.Step();
-    TSqliteStatement variants(*db_, "SELECT variant, word FROM variants LIMIT 1");
-    variants.Step();
-    return true;
+    // One statement for every table the cache must have, as reading starts with every search.
+    TSqliteStatement probe(*db_,
+                           "SELECT (SELECT value FROM meta WHERE name = 'format'), (SELECT value FROM meta WHERE name "
+                           "= 'movie'), (SELECT count(*) FROM segments), (SELECT count(*) FROM (SELECT segment, first, "
+                           "last, x, y, w, h, text FROM lines LIMIT 1)), (SELECT count(*) FROM (SELECT variant, word "
+                           "FROM variants LIMIT 1))");
+    return probe.Step() && probe.Text(0) == std::to_string(kFormat) && probe.Text(1) == key_;
   } catch (const platform::Exception&) {
     return false;
   }
+}
+
+void TTextCache::NeedWords() const {
+  if (!wordsTable_) db_->Execute("CREATE VIRTUAL TABLE IF NOT EXISTS temp.words USING fts5vocab(main, lines, 'row')");
+  wordsTable_ = true;
 }
 
 std::string TTextCache::Meta(const std::string& name) const {
@@ -196,6 +202,9 @@ void TTextCache::Commit(int64_t framesRead, bool complete) {
     TSqliteStatement insert(*db_, "INSERT INTO variants VALUES(?, ?)");
     for (const std::string& word : Words()) {
       if (LetterCount(word) < kLeastVariedLetters) continue;
+      // The word is a variant of itself: one look-up finds a word with a letter left out, too.
+      insert.Bind(1, word).Bind(2, word).Step();
+      insert.Reset();
       for (const std::string& variant : WordVariants(word)) {
         insert.Bind(1, variant).Bind(2, word).Step();
         insert.Reset();
@@ -204,6 +213,15 @@ void TTextCache::Commit(int64_t framesRead, bool complete) {
   }
   db_->Execute("COMMIT");
   inTransaction_ = false;
+  // Read whole, the cache is only read from here on: without the write-ahead
+  // log a search opens one file, not three. Someone reading it now keeps the
+  // log a while, which is no harm.
+  if (complete) {
+    try {
+      db_->Execute("PRAGMA journal_mode=DELETE");
+    } catch (const platform::Exception&) {
+    }
+  }
 }
 
 std::vector<TTextLine> TTextCache::Select(const std::string& where, const std::string& match) const {
@@ -237,6 +255,7 @@ std::vector<TTextLine> TTextCache::Find(const std::string& match) const {
 }
 
 std::vector<std::string> TTextCache::Words() const {
+  NeedWords();
   std::vector<std::string> words;
   TSqliteStatement select(*db_, "SELECT term FROM temp.words");
   while (select.Step()) words.push_back(select.Text(0));
@@ -254,18 +273,13 @@ std::vector<std::string> TTextCache::SimilarWords(const std::string& word) const
     for (const std::string& candidate : Words()) take(candidate);
     return similar;
   }
-  const std::vector<std::string> variants = WordVariants(word);
   TSqliteStatement byVariant(*db_, "SELECT word FROM variants WHERE variant = ?");
-  TSqliteStatement byWord(*db_, "SELECT term FROM temp.words WHERE term = ?");
-  auto collect = [&](TSqliteStatement& statement, const std::string& key) {
-    statement.Bind(1, key);
-    while (statement.Step()) take(statement.Text(0));
-    statement.Reset();
+  auto collect = [&](const std::string& key) {
+    byVariant.Bind(1, key);
+    while (byVariant.Step()) take(byVariant.Text(0));
+    byVariant.Reset();
   };
-  collect(byVariant, word);
-  for (const std::string& variant : variants) {
-    collect(byVariant, variant);
-    collect(byWord, variant);
-  }
+  collect(word);
+  for (const std::string& variant : WordVariants(word)) collect(variant);
   return similar;
 }

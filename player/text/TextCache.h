@@ -71,6 +71,9 @@ class TTextCache {
   std::unique_ptr<TSqliteDatabase> db_;
   std::vector<TSegmentText> segments_;
   bool inTransaction_ = false;
+  // The table of the index's words is made when first asked for.
+  void NeedWords() const;
+  mutable bool wordsTable_ = false;
 };
 
 // ё and Ё as е and Е, as the index keeps words: the recognizer mixes them up.

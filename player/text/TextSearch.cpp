@@ -1,6 +1,8 @@
 #include "TextSearch.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "WordVariants.h"
 
@@ -44,4 +46,31 @@ std::vector<TTextLine> SearchCache(const TTextCache& cache, const std::vector<st
     match += (match.empty() ? "(" : " AND (") + either + ")";
   }
   return cache.Find(match);
+}
+
+std::vector<TMovieHits> SearchCaches(const std::string& folder, const std::vector<std::string>& keys,
+                                     const std::vector<std::string>& words) {
+  std::vector<TMovieHits> found(keys.size());
+  std::atomic<size_t> next{0};
+  // Each cache is a file of its own, opened, read and closed by one thread.
+  auto work = [&] {
+    for (size_t i = next++; i < keys.size(); i = next++) {
+      try {
+        const auto cache = TTextCache::OpenToRead(folder, keys[i]);
+        if (!cache || !cache->Complete()) continue;
+        found[i].segments = cache->Segments();
+        found[i].lines = SearchCache(*cache, words);
+        found[i].read = true;
+      } catch (const std::exception&) {
+        // A cache that fails as it is read counts as not read.
+        found[i] = TMovieHits{};
+      }
+    }
+  };
+  const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::max<size_t>(keys.size(), 1));
+  std::vector<std::thread> helpers;
+  for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  return found;
 }

@@ -15,3 +15,15 @@ std::vector<std::string> QueryWords(const std::string& query);
 
 // The lines of the cache that match every word.
 std::vector<TTextLine> SearchCache(const TTextCache& cache, const std::vector<std::string>& words);
+
+// What a search found in one movie's cache.
+struct TMovieHits {
+  bool read = false;  // the cache was there, sound and complete
+  std::vector<TSegmentText> segments;
+  std::vector<TTextLine> lines;
+};
+
+// Searches the caches of many movies, a thread for each processor, in the
+// order of the keys.
+std::vector<TMovieHits> SearchCaches(const std::string& folder, const std::vector<std::string>& keys,
+                                     const std::vector<std::string>& words);

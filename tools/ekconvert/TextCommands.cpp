@@ -221,26 +221,26 @@ int SearchMovies(const std::string& query, const std::vector<std::string>& paths
     }
   }
   ReadTextOfEach(unread, std::max(jobs, 1));
+  std::vector<std::string> searched, searchedKeys;
+  for (const std::string& file : files)
+    if (keyOf.count(file)) searched.push_back(file), searchedKeys.push_back(keyOf[file]);
+  const std::vector<TMovieHits> found = SearchCaches(folder, searchedKeys, words);
   int hits = 0;
-  std::string found;
-  for (const std::string& file : files) {
-    if (!keyOf.count(file)) continue;
-    const auto cache = TTextCache::OpenToRead(folder, keyOf[file]);
+  std::string listed;
+  for (size_t i = 0; i < searched.size(); ++i) {
     // A movie that could not be read said so when it was tried.
-    if (!cache || !cache->Complete()) continue;
-    const std::vector<TSegmentText> segments = cache->Segments();
-    for (const TTextLine& line : SearchCache(*cache, words)) {
-      const TSegmentText& s = segments[static_cast<size_t>(line.segment)];
+    for (const TTextLine& line : found[i].lines) {
+      const TSegmentText& s = found[i].segments[static_cast<size_t>(line.segment)];
       ++hits;
       if (json) {
-        found += (found.empty() ? "" : ", ") + std::string("{\"file\": ") + JsonString(file) + ", \"line\": " +
-                 LineJson(line, s) + "}";
+        listed += (listed.empty() ? "" : ", ") + std::string("{\"file\": ") + JsonString(searched[i]) +
+                  ", \"line\": " + LineJson(line, s) + "}";
       } else {
-        std::printf("%s\t%d\t%s\t%s\n", file.c_str(), line.segment + 1, TimeOf(s, line.firstFrame).c_str(),
+        std::printf("%s\t%d\t%s\t%s\n", searched[i].c_str(), line.segment + 1, TimeOf(s, line.firstFrame).c_str(),
                     line.text.c_str());
       }
     }
   }
-  if (json) std::printf("{\"query\": %s, \"hits\": [%s]}\n", JsonString(query).c_str(), found.c_str());
+  if (json) std::printf("{\"query\": %s, \"hits\": [%s]}\n", JsonString(query).c_str(), listed.c_str());
   return hits > 0 ? 0 : 1;
 }
