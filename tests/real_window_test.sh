@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The player in a real X server with a window manager, driven by keys as a
 # user drives it: the picture on the screen pixel for pixel, the display
-# window, the segments dialog, and the end of the program.
+# window, the segments dialog, finding and copying text, and the end of the
+# program.
 # Usage: real_window_test.sh BUILD_FOLDER [SCREENSHOT_FOLDER]
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 shots=${2:-}
-for tool in xvfb-run openbox xdotool xwininfo import convert; do
+for tool in xvfb-run openbox xdotool xwininfo import convert xclip; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
 done
 work=$(mktemp -d)
@@ -27,6 +28,27 @@ mkdir "$work/broken"
 head -c "$(($(stat -c %s "$work/broken/whole.~ekflm") - 100))" "$work/broken/whole.~ekflm" >"$work/broken/MyFilm.~ekflm"
 (cd "$work/broken" && gcab -c -z ../broken.ekcab MyFilm.~ekflm >/dev/null)
 "$build/player/ekconvert" rescue "$work/broken.ekcab" "$work/rescued.ekcab" >"$work/rescue.log"
+# A movie of known text, and the moments a search finds a word at, with the
+# line's box: the find window must go to the same moments.
+mkdir "$work/text"
+"$build/bench/ek_text_corpus" "DejaVu Sans" 11,14 "$work/text/MyFilm.~ekflm" 2>/dev/null
+(cd "$work/text" && gcab -c -z ../text.ekcab MyFilm.~ekflm >/dev/null)
+export XDG_CACHE_HOME="$work/cache"
+"$build/player/ekconvert" search --json "Справка" "$work/text.ekcab" >"$work/hits.json"
+python3 - "$work/hits.json" >"$work/hits.txt" <<'PY'
+import json, sys
+for hit in json.load(open(sys.argv[1]))["hits"][:2]:
+    line = hit["line"]
+    print(line["first_frame"], *line["box"])
+PY
+read -r hit1 bx by bw bh < <(sed -n 1p "$work/hits.txt")
+read -r hit2 _ < <(sed -n 2p "$work/hits.txt")
+"$build/player/ekconvert" frame "$work/text.ekcab" "$hit1" "$work/hit1.png"
+"$build/player/ekconvert" frame "$work/text.ekcab" "$hit2" "$work/hit2.png"
+convert "$work/hit1.png" "$work/hit1.ppm"
+convert "$work/hit2.png" "$work/hit2.ppm"
+rm -rf "$work/cache"
+export EK_BOX="$bx $by $bw $bh"
 export XDG_CONFIG_HOME="$work/config"
 export EK_PLAYER="$build/player/ekPlayer" EK_BUILD="$build" EK_WORK="$work" EK_HERE="$here" EK_SHOTS="$shots"
 export TMPDIR="$work"
@@ -273,5 +295,51 @@ cmp -s "$private/cabinet.dll" "$EK_BUILD/player/cabinet.dll" || fail "no cabinet
 [ ! -e "$private/temp.ekcab" ] || fail "temp.ekcab stayed after a good opening"
 echo "the temporary files are where they belong"
 xdotool windowactivate --sync "$packaged" key alt+F4
+
+# Ctrl+F, a word, Enter: the first line with it is chosen, the picture is
+# paused at its moment and the line outlined; F3 goes to the next one. The
+# player reads the text itself; the search waits for its reading to end.
+"$EK_PLAYER" "$EK_WORK/text.ekcab" >"$EK_WORK/text-player.log" 2>&1 &
+text_player=$!
+text_main=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+sleep 1
+"$EK_BUILD/player/ekconvert" search "Справка" "$EK_WORK/text.ekcab" >/dev/null || fail "the text was not read"
+xdotool windowactivate --sync "$text_main" key ctrl+f
+find=$(timeout 20 xdotool search --sync --onlyvisible --name "^Поиск$" | head -n 1) || fail "no find window"
+sleep 0.5
+xdotool type --delay 40 "Справка"
+xdotool key Return
+sleep 0.5
+shot find-outlined
+red=$(convert "$EK_WORK/screen.ppm" -fill black +opaque "rgb(255,48,48)" -fill white -opaque "rgb(255,48,48)" \
+  -colorspace gray -format "%[fx:round(mean*w*h)]" info:)
+[ "$red" -ge 200 ] || fail "the found line is not outlined ($red outline pixels)"
+xdotool key Escape
+sleep 3
+shot find-hit
+read -r tx ty < <(python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/hit1.ppm") ||
+  fail "the picture is not paused at the first line found"
+xdotool windowactivate --sync "$text_main" key F3
+sleep 3.5
+shot find-next
+python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/hit2.ppm" >/dev/null ||
+  fail "F3 did not go to the next line found"
+echo "Ctrl+F found the line, paused at its moment and outlined it; F3 went to the next"
+
+# Shift+drag around the line on the paused picture: its text is on the
+# clipboard and in the selection.
+read -r bx by bw bh <<<"$EK_BOX"
+xdotool mousemove $((tx + bx - 6)) $((ty + by - 5)) keydown shift mousedown 1
+xdotool mousemove $((tx + bx + bw / 2)) $((ty + by + bh / 2)) mousemove $((tx + bx + bw + 6)) $((ty + by + bh + 5))
+sleep 0.3
+shot copy-selecting
+xdotool mouseup 1 keyup shift
+sleep 3
+copied=$(xclip -o)
+grep -q "Справка" <<<"$copied" || fail "Shift+drag copied \"$copied\""
+grep -q "Справка" <<<"$(xclip -o -selection clipboard)" || fail "the clipboard does not hold the text"
+echo "Shift+drag copied: $copied"
+xdotool windowactivate --sync "$text_main" key alt+F4
+wait "$text_player" || true
 '
 echo "1 passed, 0 failed"

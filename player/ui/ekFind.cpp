@@ -67,6 +67,12 @@ void TfrmFind::SetReadingFailure(const QString& failure) {
 
 void TfrmFind::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // The first time at the main window's lower right, over as little of the picture as may be.
+  if (!placed_ && parentWidget()) {
+    const QRect owner = parentWidget()->frameGeometry();
+    move(owner.right() - frameGeometry().width() - 8, owner.bottom() - frameGeometry().height() - 48);
+    placed_ = true;
+  }
   poll_.start();
   ShowProgress();
   edtQuery->setFocus();

@@ -54,6 +54,7 @@ class TfrmFind : public QDialog {
   QString failure_;
   std::vector<TTextLine> hits_;
   int64_t framesRead_ = -1;
+  bool placed_ = false;
   QTimer poll_;
   QTimer typing_;
 };
