@@ -5,11 +5,11 @@ _ekconvert() {
   prev=${COMP_WORDS[COMP_CWORD-1]}
   local movies='@(ekcab|EKCAB|exe|EXE|cab|CAB|~ekflm)'
   if [ "$COMP_CWORD" -eq 1 ]; then
-    COMPREPLY=($(compgen -W "info frames video frame thumbnail rescue --help --version" -- "$cur"))
+    COMPREPLY=($(compgen -W "info frames video frame thumbnail rescue text search --help --version" -- "$cur"))
     return
   fi
   case $prev in
-    --segment|--from|--to|--size) return ;;
+    --segment|--from|--to|--size|--jobs) return ;;
   esac
   local options
   case ${COMP_WORDS[1]} in
@@ -19,10 +19,15 @@ _ekconvert() {
     frame) options="--no-cursor --salvage" ;;
     thumbnail) options="--size --salvage" ;;
     rescue) options="--json" ;;
+    text) options="--json" ;;
+    search) options="--json --jobs" ;;
     *) return ;;
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
+  elif [ "${COMP_WORDS[1]}" = search ]; then
+    # The query, then movies and folders.
+    [ "$COMP_CWORD" -gt 2 ] && _filedir "$movies"
   elif [ "$COMP_CWORD" -eq 2 ]; then
     _filedir "$movies"
   elif [ "${COMP_WORDS[1]}" = video ]; then
