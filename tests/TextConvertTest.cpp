@@ -58,12 +58,16 @@ TEST_F(TextCommands, TextPrintsTheLinesAndSearchFindsThemInCopiesWithoutReadingA
   fs::create_directories(folder_ + "shelf/deeper");
   fs::copy_file(cabinet, folder_ + "shelf/deeper/copy.EKCAB");
   fs::copy_file(cabinet, folder_ + "shelf/other.exe.ekcab");
+  // A name a hostile download could have: it must not drive the terminal or split the line.
+  fs::copy_file(cabinet, folder_ + "shelf/\x1b]2;owned\x07\nname.ekcab");
   fs::remove_all(folder_ + "movie");
   const ConvertRun search = Convert("search 'ПЕЧАТИ документ' '" + cabinet + "' '" + folder_ + "shelf'");
   EXPECT_EQ(search.status, 0) << search.err << search.out;
   EXPECT_NE(search.out.find(cabinet + "\t1\t00:00:00.400\tпечати Документ"), std::string::npos) << search.out;
   EXPECT_NE(search.out.find("shelf/deeper/copy.EKCAB\t1\t"), std::string::npos) << search.out;
   EXPECT_NE(search.out.find("shelf/other.exe.ekcab\t1\t"), std::string::npos) << search.out;
+  EXPECT_NE(search.out.find("shelf/?]2;owned??name.ekcab\t1\t"), std::string::npos) << search.out;
+  EXPECT_EQ(search.out.find('\x1b'), std::string::npos);
   // Three files of one movie: its text was read once.
   EXPECT_EQ(CacheFiles(), 1u);
 

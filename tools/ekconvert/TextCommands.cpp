@@ -34,6 +34,15 @@ namespace {
 // reading goes on and a reading that is stopped is not all lost.
 constexpr int64_t kFramesBetweenCommits = 1024;
 
+// A file name found in a folder, or text read off a hostile picture, as one
+// field of a line: control characters, which could end the line or drive
+// the terminal, are shown as '?'.
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return text;
+}
+
 std::string TimeOf(const TSegmentText& segment, int32_t frame) {
   return DurationText(frame, static_cast<uint8_t>(segment.frameRate == 0 ? 10 : segment.frameRate));
 }
@@ -152,7 +161,7 @@ void ReadTextOfEach(const std::vector<std::string>& files, int jobs) {
       if (posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, envp.data()) == 0) {
         ++running;
       } else {
-        std::fprintf(stderr, "ekconvert: %s: can't start reading its text\n", file.c_str());
+        std::fprintf(stderr, "ekconvert: %s: can't start reading its text\n", Printable(file).c_str());
         ++done;
       }
     }
@@ -181,12 +190,12 @@ int PrintMovieText(const std::string& file, bool json) {
       } else {
         std::printf("%d\t%s\t%s\t%d,%d %dx%d\t%s\n", line.segment + 1, TimeOf(s, line.firstFrame).c_str(),
                     TimeOf(s, line.lastFrame + 1).c_str(), line.box.x, line.box.y, line.box.width, line.box.height,
-                    line.text.c_str());
+                    Printable(line.text).c_str());
       }
     }
     if (json) std::printf("{\"file\": %s, \"lines\": [%s]}\n", JsonString(file).c_str(), lines.c_str());
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
+    std::fprintf(stderr, "ekconvert: %s: %s\n", Printable(file).c_str(), e.what());
     return 1;
   }
   return 0;
@@ -217,7 +226,7 @@ int SearchMovies(const std::string& query, const std::vector<std::string>& paths
       const auto cache = TTextCache::OpenToRead(folder, key);
       if (!cache || !cache->Complete()) unread.push_back(file);
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "ekconvert: %s: %s\n", file.c_str(), e.what());
+      std::fprintf(stderr, "ekconvert: %s: %s\n", Printable(file).c_str(), e.what());
     }
   }
   ReadTextOfEach(unread, std::max(jobs, 1));
@@ -236,8 +245,8 @@ int SearchMovies(const std::string& query, const std::vector<std::string>& paths
         listed += (listed.empty() ? "" : ", ") + std::string("{\"file\": ") + JsonString(searched[i]) +
                   ", \"line\": " + LineJson(line, s) + "}";
       } else {
-        std::printf("%s\t%d\t%s\t%s\n", searched[i].c_str(), line.segment + 1, TimeOf(s, line.firstFrame).c_str(),
-                    line.text.c_str());
+        std::printf("%s\t%d\t%s\t%s\n", Printable(searched[i]).c_str(), line.segment + 1,
+                    TimeOf(s, line.firstFrame).c_str(), Printable(line.text).c_str());
       }
     }
   }
