@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
     ::setenv("TMPDIR", base, 1);
     // The user's settings (the open dialog's folder) stay out of the real home.
     ::setenv("XDG_CONFIG_HOME", (std::string(base) + "/config").c_str(), 1);
+    // And the text read off movies out of the real cache.
+    ::setenv("XDG_CACHE_HOME", (std::string(base) + "/cache").c_str(), 1);
   }
   QApplication application(argc, argv);
   platform::SetMessageBoxHandler([](const platform::MessageBoxRequest& r) { MessageBoxRecorder::boxes.push_back(r); });
