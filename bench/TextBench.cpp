@@ -19,7 +19,7 @@
 #include "BenchSteps.h"
 #include "MovieReader.h"
 #include "MovieKey.h"
-#include "MovieTextReader.h"
+#include "TextIndexer.h"
 #include "TextLesson.h"
 #include "Streams.h"
 #include "TextCache.h"
@@ -48,14 +48,7 @@ bool Covers(const TTextBox& line, const TTextBox& word) {
 }
 
 void ReadInto(TTextCache& cache, TMoviePlayback& playback, TTextRecognizer& recognizer) {
-  std::vector<TSegmentText> segments;
-  for (const auto& s : playback.SegmentList) segments.push_back({s->Name.Utf8(), s->FrameRate, s->FrameCount, s->Width, s->Height});
-  cache.Begin(segments);
-  TTextReading reading;
-  reading.read = [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); };
-  reading.onLine = [&](const TTextLine& line) { cache.Add(line); };
-  ReadMovieText(playback, reading);
-  cache.Commit(playback.TotalFrames(), true);
+  IndexMovieText(playback, cache, [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); });
 }
 
 void RecallTable(TTextRecognizer& recognizer) {

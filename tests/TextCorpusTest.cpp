@@ -7,7 +7,7 @@
 #include <map>
 
 #include "MovieReader.h"
-#include "MovieTextReader.h"
+#include "TextIndexer.h"
 #include "Streams.h"
 #include "TextCache.h"
 #include "TextCacheFolder.h"
@@ -42,14 +42,7 @@ TEST(TextCorpus, WordsOfElevenPixelsAndMoreAreFoundWhereAndWhenTheyStood) {
     ReadMovie(stream, playback.SegmentList);
     const std::string key = std::string(63, '0') + std::to_string(++movieNumber);
     TTextCache cache(TextCacheFolder(), key);
-    std::vector<TSegmentText> segments;
-    for (const auto& s : playback.SegmentList) segments.push_back({s->Name.Utf8(), s->FrameRate, s->FrameCount, s->Width, s->Height});
-    cache.Begin(segments);
-    TTextReading reading;
-    reading.read = [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); };
-    reading.onLine = [&](const TTextLine& line) { cache.Add(line); };
-    ReadMovieText(playback, reading);
-    cache.Commit(playback.TotalFrames(), true);
+    IndexMovieText(playback, cache, [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); });
     for (const TCorpusWord& word : corpus.words) {
       bool found = false;
       for (const TTextLine& line : SearchCache(cache, QueryWords(word.text)))

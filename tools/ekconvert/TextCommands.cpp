@@ -19,20 +19,16 @@
 #include "MovieFiles.h"
 #include "MovieKey.h"
 #include "MovieSource.h"
-#include "MovieTextReader.h"
 #include "PackagedMovie.h"
 #include "TextCache.h"
 #include "TextCacheFolder.h"
+#include "TextIndexer.h"
 #include "TextRecognizer.h"
 #include "TextSearch.h"
 
 extern char** environ;
 
 namespace {
-
-// Lines read are kept this often, so that the player finds them while the
-// reading goes on and a reading that is stopped is not all lost.
-constexpr int64_t kFramesBetweenCommits = 1024;
 
 // A file name found in a folder, or text read off a hostile picture, as one
 // field of a line: control characters, which could end the line or drive
@@ -54,33 +50,17 @@ std::unique_ptr<TTextCache> ReadText(const std::string& file, const std::string&
   TTextCache cache(folder, key);
   if (!cache.Complete()) {
     TMovieSource source(file);
-    TMoviePlayback& playback = source.Playback();
-    std::vector<TSegmentText> segments;
-    int64_t total = 0;
-    for (const auto& s : playback.SegmentList) {
-      segments.push_back({s->Name.Utf8(), s->FrameRate, s->FrameCount, s->Width, s->Height});
-      total += s->FrameCount;
-    }
     TTextRecognizer recognizer;
-    cache.Begin(segments);
     // On a terminal only: a program that reads the lines, or the search's own readings, needs none.
     const bool shown = ::isatty(1) && ::isatty(2);
-    int64_t committed = 0;
-    TTextReading reading;
-    reading.read = [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); };
-    reading.onLine = [&](const TTextLine& line) { cache.Add(line); };
-    reading.onProgress = [&](int64_t read) {
-      if (read - committed >= kFramesBetweenCommits) {
-        cache.Commit(read, false);
-        committed = read;
-      }
-      if (shown && total > 0)
-        std::fprintf(stderr, "\rekconvert: reading the text of %s: %lld %%", file.c_str(),
-                     static_cast<long long>(read * 100 / total));
-    };
-    ReadMovieText(playback, reading);
+    IndexMovieText(
+        source.Playback(), cache, [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); },
+        [&](int64_t read, int64_t total) {
+          if (shown && total > 0)
+            std::fprintf(stderr, "\rekconvert: reading the text of %s: %lld %%", Printable(file).c_str(),
+                         static_cast<long long>(read * 100 / total));
+        });
     if (shown) std::fprintf(stderr, "\n");
-    cache.Commit(total, true);
   }
   return TTextCache::OpenToRead(folder, key);
 }

@@ -1,0 +1,16 @@
+// A loaded movie's text read into its cache: the segments recorded, the lines
+// added as they are read, and what is read kept now and then, so that a
+// reader of the cache finds it as it fills and a reading that is stopped is
+// not all lost.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "MovieTextReader.h"
+#include "TextCache.h"
+
+// Everything the cache held before is forgotten. `onProgress` hears the
+// frames read and the frames in all, now and then.
+void IndexMovieText(TMoviePlayback& playback, TTextCache& cache, const TReadArea& read,
+                    const std::function<void(int64_t framesRead, int64_t frames)>& onProgress = {});
