@@ -74,12 +74,6 @@ bool IsKey(const std::string& text) {
 
 }  // namespace
 
-std::string HashFileBytes(const std::string& path) {
-  struct stat st {};
-  std::unique_ptr<int, TFileCloser> fd(new int(OpenForHashing(path, st)));
-  return HashOpenFile(*fd, path);
-}
-
 TMovieKeys::TMovieKeys(const std::string& cacheFolder) : placesPath_(cacheFolder + "/places.sqlite") {
   // The places are a shortcut only: when they can't be read they are made
   // afresh, and when that fails too every file is hashed.

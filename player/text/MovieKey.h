@@ -24,6 +24,3 @@ class TMovieKeys {
   std::string placesPath_;
   std::unique_ptr<TSqliteDatabase> places_;
 };
-
-// The hash of the file's bytes as they are, without the remembered places.
-std::string HashFileBytes(const std::string& path);

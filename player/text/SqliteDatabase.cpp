@@ -16,10 +16,9 @@ void ConfigureOnce() {
 
 }  // namespace
 
-TSqliteDatabase::TSqliteDatabase(const std::string& path, bool readOnly) {
+TSqliteDatabase::TSqliteDatabase(const std::string& path) {
   ConfigureOnce();
-  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
-                    SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
   const int code = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
   if (code != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);

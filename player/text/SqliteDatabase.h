@@ -9,8 +9,8 @@
 
 class TSqliteDatabase {
  public:
-  // Opened for reading and writing, made when missing, readable by the user alone.
-  explicit TSqliteDatabase(const std::string& path, bool readOnly = false);
+  // Opened for reading and writing, made when missing; a link is not followed.
+  explicit TSqliteDatabase(const std::string& path);
   ~TSqliteDatabase();
   TSqliteDatabase(TSqliteDatabase&& other) noexcept : db_(other.db_) { other.db_ = nullptr; }
   TSqliteDatabase& operator=(TSqliteDatabase&&) = delete;

@@ -4,7 +4,9 @@
 // light text on a dark ground is turned dark on light first.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "TextLine.h"

@@ -24,6 +24,21 @@ void TekLensaPlayer::StartTextReading() {
     return;
   }
   TextIndexing->Start(FileName);
+  // An open find window turns to the new movie at once.
+  if (frmFind && frmFind->isVisible()) FindMovieText();
+}
+
+void TekLensaPlayer::FindMovieText() {
+  WaitPointer pointer;
+  try {
+    TextFolder = TextCacheFolder();
+    TextKey = TMovieKeys(TextFolder).KeyOf(FileName);
+    frmFind->SetMovie(TextFolder, TextKey);
+    if (!TextIndexing->Failure().isEmpty()) frmFind->SetReadingFailure(TextIndexing->Failure());
+  } catch (const platform::Exception& e) {
+    frmFind->SetMovie({}, {});
+    frmFind->SetReadingFailure(QString::fromStdString(e.what()));
+  }
 }
 
 void TekLensaPlayer::AFindExecute() {
@@ -35,18 +50,7 @@ void TekLensaPlayer::AFindExecute() {
       frmFind->Refresh();
     });
   }
-  if (Loaded && !Salvage && TextKey.empty()) {
-    WaitPointer pointer;
-    try {
-      TextFolder = TextCacheFolder();
-      TextKey = TMovieKeys(TextFolder).KeyOf(FileName);
-      frmFind->SetMovie(TextFolder, TextKey);
-      if (!TextIndexing->Failure().isEmpty()) frmFind->SetReadingFailure(TextIndexing->Failure());
-    } catch (const platform::Exception& e) {
-      frmFind->SetMovie({}, {});
-      frmFind->SetReadingFailure(QString::fromStdString(e.what()));
-    }
-  }
+  if (Loaded && !Salvage && TextKey.empty()) FindMovieText();
   frmFind->show();
   frmFind->raise();
   frmFind->activateWindow();

@@ -179,6 +179,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   void StartTextReading();
   void AFindExecute();
   void AFindNextExecute();
+  // The find window turned to the loaded movie's text cache.
+  void FindMovieText();
   // Goes to the moment a found line stood, pauses, and outlines it.
   void ShowTextLine(const TTextLine& line);
   // Reads the text of the presented picture's pixels onto the clipboard.
