@@ -5,6 +5,7 @@
 #include "MovieReader.h"
 #include "MovieTextReader.h"
 #include "MovieWriter.h"
+#include "Exception.h"
 #include "Streams.h"
 
 namespace {
@@ -54,7 +55,8 @@ std::vector<TReadLine> ReadBlocks(const TGrayPicture& picture, const TTextBox& a
   return lines;
 }
 
-std::vector<TTextLine> ReadLines(const moviewriter::Movie& movie, int& reads) {
+std::vector<TTextLine> ReadLines(const moviewriter::Movie& movie, int& reads,
+                                 std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max()) {
   TMoviePlayback playback;
   EXPECT_EQ(playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize), result::AllRight);
   platform::TBorrowedMemoryStream stream(movie.bytes.data(), static_cast<int64_t>(movie.bytes.size()));
@@ -63,6 +65,7 @@ std::vector<TTextLine> ReadLines(const moviewriter::Movie& movie, int& reads) {
   TTextReading reading;
   reading.read = [&](const TGrayPicture& p, const TTextBox& a) { return ReadBlocks(p, a, reads); };
   reading.onLine = [&](const TTextLine& line) { lines.push_back(line); };
+  reading.deadline = deadline;
   ReadMovieText(playback, reading);
   return lines;
 }
@@ -103,6 +106,22 @@ TEST(ReadMovieText, WhatNeverSettlesIsReadAtTheSegmentsEnd) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].firstFrame, 18);
   EXPECT_EQ(lines[0].lastFrame, 19);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReadMovieText, ReadingGivesUpPastItsDeadlineNamingTheSegment) {
+  int reads = 0;
+  const auto movie = BlockMovie({{10, 10, 30, 8, 0, 19}}, 20, 10);
+  try {
+    ReadLines(movie, reads, std::chrono::steady_clock::now() - std::chrono::seconds(1));
+    FAIL() << "read past the deadline";
+  } catch (const platform::Exception& e) {
+    EXPECT_STREQ(e.what(), "segment 1: its pictures change too much to read their text in the time allowed");
+  }
+  EXPECT_EQ(reads, 0);
 }
 
 }  // namespace

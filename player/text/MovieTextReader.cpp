@@ -101,6 +101,9 @@ class TSegmentTextReader {
     const int x1 = std::min(area.x + area.width + kMargin, picture.Width());
     const int y1 = std::min(area.y + area.height + kMargin, picture.Height());
     area = {x0, y0, x1 - x0, y1 - y0};
+    if (std::chrono::steady_clock::now() > reading_.deadline)
+      throw platform::Exception("segment " + std::to_string(segment_ + 1) +
+                                ": its pictures change too much to read their text in the time allowed");
     const std::vector<uint8_t> grey = GreyOfPicture(playback_, area);
     const TGrayPicture crop{grey.data(), area.width, area.height, area.width};
     for (TReadLine& read : reading_.read(crop, {0, 0, area.width, area.height})) {

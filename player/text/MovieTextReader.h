@@ -5,6 +5,7 @@
 // or its segment ends, with the frames it stood on screen.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -18,13 +19,16 @@ using TReadArea = std::function<std::vector<TReadLine>(const TGrayPicture& pictu
 
 struct TTextReading {
   TReadArea read;
+  // Reading gives up past this moment: pictures that change all over every
+  // second (noise, a hostile movie) would keep the recognizer busy for hours.
+  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
   std::function<void(const TTextLine&)> onLine;
   // Frames of the whole movie read so far, now and then.
   std::function<void(int64_t framesRead)> onProgress;
 };
 
-// Throws platform::Exception naming the segment for what can't be played;
-// the lines given before stand.
+// Throws platform::Exception naming the segment for what can't be played,
+// and when the deadline passes; the lines given before stand.
 void ReadMovieText(TMoviePlayback& playback, const TTextReading& reading);
 
 // An area of the composed picture in grey, one byte a pixel.

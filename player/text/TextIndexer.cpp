@@ -1,8 +1,20 @@
 #include "TextIndexer.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace {
 
 constexpr int64_t kFramesBetweenCommits = 1024;
+constexpr std::chrono::seconds kLeastReadingTime{300};
+
+std::chrono::steady_clock::duration ReadingTimeAllowed(const TMoviePlayback& playback) {
+  double seconds = 0;
+  for (const auto& s : playback.SegmentList) seconds += s->FrameCount / (s->FrameRate == 0 ? 10.0 : s->FrameRate);
+  return std::max<std::chrono::steady_clock::duration>(
+      kLeastReadingTime, std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(seconds / 2)));
+}
 
 }  // namespace
 
@@ -15,6 +27,7 @@ void IndexMovieText(TMoviePlayback& playback, TTextCache& cache, const TReadArea
   int64_t committed = 0;
   TTextReading reading;
   reading.read = read;
+  reading.deadline = std::chrono::steady_clock::now() + ReadingTimeAllowed(playback);
   reading.onLine = [&](const TTextLine& line) { cache.Add(line); };
   reading.onProgress = [&](int64_t framesRead) {
     if (framesRead - committed >= kFramesBetweenCommits) {
