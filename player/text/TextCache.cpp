@@ -71,7 +71,7 @@ std::unique_ptr<TTextCache> TTextCache::OpenToRead(const std::string& folder, co
     // One read transaction for all the reader asks: the file is locked and
     // checked for changes once, not at every statement, and what is read
     // holds together while a writer goes on.
-    cache->db_->Execute("PRAGMA mmap_size = 268435456; BEGIN");
+    cache->db_->Execute("BEGIN");
     if (!cache->Sound()) return nullptr;
     cache->segments_ = cache->Segments();
   } catch (const platform::Exception&) {
