@@ -91,7 +91,9 @@ void TfrmFind::Refresh() {
 
 void TfrmFind::ShowProgress() {
   if (key_.empty()) {
-    lblProgress->setText(QStringLiteral("Фильм не загружен"));
+    // No cache: no movie, or a cache folder that can't be used, which the failure says.
+    lblProgress->setText(failure_.isEmpty() ? QStringLiteral("Фильм не загружен")
+                                            : QStringLiteral("Текст не прочитан: ") + failure_);
     return;
   }
   const auto cache = TTextCache::OpenToRead(folder_, key_);
