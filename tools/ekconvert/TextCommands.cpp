@@ -122,14 +122,6 @@ void ReadTextOfEach(const std::vector<std::string>& files, int jobs) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  // The recognizer would take every core for each movie; one each goes further.
-  std::vector<std::string> environment;
-  for (char** e = environ; *e; ++e)
-    if (std::string(*e).rfind("OMP_THREAD_LIMIT=", 0) != 0) environment.emplace_back(*e);
-  environment.emplace_back("OMP_THREAD_LIMIT=1");
-  std::vector<char*> envp;
-  for (std::string& e : environment) envp.push_back(e.data());
-  envp.push_back(nullptr);
   const bool shown = ::isatty(2);
   size_t next = 0, done = 0;
   int running = 0;
@@ -138,7 +130,7 @@ void ReadTextOfEach(const std::vector<std::string>& files, int jobs) {
       std::string program = "/proc/self/exe", command = "text", file = files[next++];
       char* argv[] = {program.data(), command.data(), file.data(), nullptr};
       pid_t pid = 0;
-      if (posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, envp.data()) == 0) {
+      if (posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, environ) == 0) {
         ++running;
       } else {
         std::fprintf(stderr, "ekconvert: %s: can't start reading its text\n", Printable(file).c_str());
