@@ -41,12 +41,6 @@ double PeakMiB() {
   return usage.ru_maxrss / 1024.0;
 }
 
-bool Covers(const TTextBox& line, const TTextBox& word) {
-  const int w = std::min(line.x + line.width, word.x + word.width) - std::max(line.x, word.x);
-  const int h = std::min(line.y + line.height, word.y + word.height) - std::max(line.y, word.y);
-  return w > 0 && h > 0 && 2 * w * h >= word.width * word.height;
-}
-
 void ReadInto(TTextCache& cache, TMoviePlayback& playback, TTextRecognizer& recognizer) {
   IndexMovieText(playback, cache, [&](const TGrayPicture& p, const TTextBox& a) { return recognizer.Read(p, a); });
 }
@@ -70,8 +64,7 @@ void RecallTable(TTextRecognizer& recognizer) {
     for (const TCorpusWord& w : corpus.words) {
       bool hit = false;
       for (const TTextLine& line : SearchCache(cache, QueryWords(w.text)))
-        hit |= line.segment == w.segment && line.firstFrame >= w.firstFrame && line.firstFrame <= w.lastFrame &&
-               Covers(line.box, w.box);
+        hit |= FindsWord(line, w);
       bySize[w.points].first += hit;
       ++bySize[w.points].second;
       allFound += hit;

@@ -119,6 +119,15 @@ moviewriter::Picture ToPicture(const QImage& image) {
 
 }  // namespace
 
+bool FindsWord(const TTextLine& line, const TCorpusWord& word) {
+  const TTextBox& a = line.box;
+  const TTextBox& b = word.box;
+  const int w = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+  const int h = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+  return line.segment == word.segment && line.firstFrame >= word.firstFrame && line.firstFrame <= word.lastFrame &&
+         w > 0 && h > 0 && 2 * w * h >= b.width * b.height;
+}
+
 std::vector<std::string> CorpusFonts() {
   return {"DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono", "Liberation Sans", "Liberation Serif", "Liberation Mono"};
 }

@@ -32,6 +32,10 @@ struct TCorpusMovie {
 // One segment for each size, every one in `font`; `frameRate` frames a second.
 TCorpusMovie MakeCorpusMovie(const std::string& font, const std::vector<int>& points, int frameRate = 5);
 
+// A line a search gave finds the word when it is of the word's segment, came
+// on screen while the word stood there and covers half the word's box at least.
+bool FindsWord(const TTextLine& line, const TCorpusWord& word);
+
 // The fonts and sizes the corpus is made of.
 std::vector<std::string> CorpusFonts();
 std::vector<int> CorpusPoints();

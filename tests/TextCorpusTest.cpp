@@ -17,13 +17,6 @@
 
 namespace {
 
-// The share of the words each line is over of the word's box.
-bool Covers(const TTextBox& line, const TTextBox& word) {
-  const int w = std::min(line.x + line.width, word.x + word.width) - std::max(line.x, word.x);
-  const int h = std::min(line.y + line.height, word.y + word.height) - std::max(line.y, word.y);
-  return w > 0 && h > 0 && 2 * w * h >= word.width * word.height;
-}
-
 struct TTally {
   int words = 0, found = 0;
 };
@@ -46,8 +39,7 @@ TEST(TextCorpus, WordsOfElevenPixelsAndMoreAreFoundWhereAndWhenTheyStood) {
     for (const TCorpusWord& word : corpus.words) {
       bool found = false;
       for (const TTextLine& line : SearchCache(cache, QueryWords(word.text)))
-        found |= line.segment == word.segment && line.firstFrame >= word.firstFrame &&
-                 line.firstFrame <= word.lastFrame && Covers(line.box, word.box);
+        found |= FindsWord(line, word);
       TTally& t = bySize[font + " " + std::to_string(word.points) + " pt"];
       ++t.words;
       t.found += found;

@@ -18,6 +18,10 @@ struct TShortString {
   std::string Utf8() const;
 };
 
+// Frames a second a segment is converted and its text read at: an unknown
+// rate (0) counts as 10.
+inline int KnownFrameRate(int rate) { return rate == 0 ? 10 : rate; }
+
 struct SegmentTableEntry {
   TShortString Name;
   int32_t FrameCount = 0;

@@ -27,11 +27,26 @@ TFileIdentity IdentityOf(const struct stat& st) {
           static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-struct TFileCloser {
-  void operator()(int* fd) const {
-    ::close(*fd);
-    delete fd;
+// A regular file opened for reading, and what it was when opened.
+class TOpenedFile {
+ public:
+  explicit TOpenedFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0) throw platform::Exception("can't open " + path + ": " + std::strerror(errno));
+    if (::fstat(fd_, &stat_) != 0 || !S_ISREG(stat_.st_mode)) {
+      ::close(fd_);
+      throw platform::Exception(path + " is not a file");
+    }
   }
+  ~TOpenedFile() { ::close(fd_); }
+  TOpenedFile(const TOpenedFile&) = delete;
+  TOpenedFile& operator=(const TOpenedFile&) = delete;
+
+  int Fd() const { return fd_; }
+  const struct stat& Stat() const { return stat_; }
+
+ private:
+  int fd_;
+  struct stat stat_ {};
 };
 
 std::string HashOpenFile(int fd, const std::string& path) {
@@ -56,16 +71,6 @@ std::string HashOpenFile(int fd, const std::string& path) {
     key += kHex[digest[i] & 15];
   }
   return key;
-}
-
-int OpenForHashing(const std::string& path, struct stat& st) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw platform::Exception("can't open " + path + ": " + std::strerror(errno));
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw platform::Exception(path + " is not a file");
-  }
-  return fd;
 }
 
 bool IsKey(const std::string& text) {
@@ -96,9 +101,8 @@ TMovieKeys::TMovieKeys(const std::string& cacheFolder) : placesPath_(cacheFolder
 TMovieKeys::~TMovieKeys() = default;
 
 std::string TMovieKeys::KeyOf(const std::string& path) {
-  struct stat st {};
-  std::unique_ptr<int, TFileCloser> fd(new int(OpenForHashing(path, st)));
-  const TFileIdentity identity = IdentityOf(st);
+  const TOpenedFile file(path);
+  const TFileIdentity identity = IdentityOf(file.Stat());
   std::error_code error;
   const std::string place = std::filesystem::absolute(path, error).lexically_normal().string();
   if (places_) {
@@ -115,7 +119,7 @@ std::string TMovieKeys::KeyOf(const std::string& path) {
       // Not found: hashed below.
     }
   }
-  const std::string key = HashOpenFile(*fd, path);
+  const std::string key = HashOpenFile(file.Fd(), path);
   if (places_) {
     try {
       TSqliteStatement remember(*places_, "INSERT OR REPLACE INTO places VALUES(?, ?, ?, ?, ?, ?)");

@@ -15,10 +15,6 @@ constexpr int kMargin = 4;
 // line typed on is read as one line.
 constexpr int kLineReach = TTextTiles::kTile;
 
-struct TOpenLine {
-  TTextLine line;
-};
-
 bool Overlap(const TTextBox& a, const TTextBox& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
@@ -68,7 +64,7 @@ class TSegmentTextReader {
   // The segment ends with `frame`: what is still unread is read as it stands.
   void Finish(int32_t frame) {
     for (const TTextBox& area : tiles_.TakeSettled(frame, 0)) ReadArea(area, frame);
-    for (TOpenLine& open : open_) Give(open.line, frame);
+    for (TTextLine& open : open_) Give(open, frame);
     open_.clear();
   }
 
@@ -80,18 +76,18 @@ class TSegmentTextReader {
 
   // Lines whose pixels changed stood until the frame before.
   void CloseChanged(int32_t frame) {
-    std::erase_if(open_, [&](TOpenLine& open) {
-      if (!tiles_.ChangedOn(open.line.box, frame)) return false;
-      Give(open.line, frame - 1);
-      changedLines_.push_back(open.line.box);
+    std::erase_if(open_, [&](TTextLine& open) {
+      if (!tiles_.ChangedOn(open.box, frame)) return false;
+      Give(open, frame - 1);
+      changedLines_.push_back(open.box);
       return true;
     });
   }
 
   void ReadArea(TTextBox area, int32_t frame) {
     const gdi::Bitmap& picture = *playback_.ShownPicture();
-    for (const TOpenLine& open : open_)
-      if (InRowOf(open.line.box, area)) area = Union(area, open.line.box);
+    for (const TTextLine& open : open_)
+      if (InRowOf(open.box, area)) area = Union(area, open.box);
     std::erase_if(changedLines_, [&](const TTextBox& line) {
       if (!InRowOf(line, area)) return false;
       area = Union(area, line);
@@ -112,16 +108,16 @@ class TSegmentTextReader {
       b.y = std::clamp(b.y, 0, area.height - 1) + area.y;
       b.width = std::clamp(b.width, 1, x1 - b.x);
       b.height = std::clamp(b.height, 1, y1 - b.y);
-      if (std::any_of(open_.begin(), open_.end(), [&](const TOpenLine& o) { return SameLine(o.line, read); }))
+      if (std::any_of(open_.begin(), open_.end(), [&](const TTextLine& o) { return SameLine(o, read); }))
         continue;  // still the line read before
       TTextLine line{segment_, std::clamp(tiles_.LastChange(b), 0, frame), frame, b, std::move(read.text)};
       // What it stands over was read before it and is gone from here on.
-      std::erase_if(open_, [&](TOpenLine& open) {
-        if (!Overlap(open.line.box, line.box)) return false;
-        Give(open.line, line.firstFrame - 1);
+      std::erase_if(open_, [&](TTextLine& open) {
+        if (!Overlap(open.box, line.box)) return false;
+        Give(open, line.firstFrame - 1);
         return true;
       });
-      open_.push_back({std::move(line)});
+      open_.push_back(std::move(line));
     }
   }
 
@@ -129,7 +125,8 @@ class TSegmentTextReader {
   const TTextReading& reading_;
   const int segment_;
   TTextTiles tiles_;
-  std::vector<TOpenLine> open_;
+  // Lines read and still standing unchanged.
+  std::vector<TTextLine> open_;
   // Where lines stood that changed and have not been read again: a line
   // typed on is read whole, not only its new end.
   std::vector<TTextBox> changedLines_;
@@ -173,7 +170,7 @@ void ReadMovieText(TMoviePlayback& playback, const TTextReading& reading) {
         throw platform::Exception("picture of " + std::to_string(info.Width) + " x " + std::to_string(info.Height) +
                                   " pixels can't be made");
     } catch (const platform::Exception& e) { throw platform::Exception(where + e.what()); }
-    const int32_t settle = std::max<int32_t>(1, info.FrameRate == 0 ? 10 : info.FrameRate);
+    const int32_t settle = KnownFrameRate(info.FrameRate);
     TSegmentTextReader reader(playback, reading, static_cast<int>(s));
     int32_t frame = 0;
     reader.Frame(0, settle);

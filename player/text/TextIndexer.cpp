@@ -10,7 +10,7 @@ constexpr std::chrono::seconds kLeastReadingTime{300};
 
 std::chrono::steady_clock::duration ReadingTimeAllowed(const TMoviePlayback& playback) {
   double seconds = 0;
-  for (const auto& s : playback.SegmentList) seconds += s->FrameCount / (s->FrameRate == 0 ? 10.0 : s->FrameRate);
+  for (const auto& s : playback.SegmentList) seconds += static_cast<double>(s->FrameCount) / KnownFrameRate(s->FrameRate);
   return std::max<std::chrono::steady_clock::duration>(
       kLeastReadingTime, std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                              std::chrono::duration<double>(seconds / 2)));

@@ -8,6 +8,7 @@
 
 #include "DurationText.h"
 #include "Exception.h"
+#include "SegInfo.h"
 #include "TextCache.h"
 #include "TextSearch.h"
 
@@ -107,15 +108,16 @@ void TfrmFind::ShowProgress() {
   }
   if (read != framesRead_) {
     framesRead_ = read;
-    Search();
+    ListHits(cache.get());
   }
 }
 
-void TfrmFind::Search() {
+void TfrmFind::Search() { ListHits(key_.empty() ? nullptr : TTextCache::OpenToRead(folder_, key_).get()); }
+
+void TfrmFind::ListHits(const TTextCache* cache) {
   const int chosen = lstHits->currentIndex().row();
   hits_.clear();
   lstHits->clear();
-  const auto cache = key_.empty() ? nullptr : TTextCache::OpenToRead(folder_, key_);
   if (!cache) return;
   try {
     hits_ = SearchCache(*cache, QueryWords(edtQuery->text().toStdString()));
@@ -128,7 +130,7 @@ void TfrmFind::Search() {
   for (const TTextLine& line : hits_) {
     const TSegmentText& s = segments[static_cast<size_t>(line.segment)];
     const QString time = QString::fromStdString(
-        DurationText(line.firstFrame, static_cast<uint8_t>(s.frameRate == 0 ? 10 : s.frameRate)));
+        DurationText(line.firstFrame, static_cast<uint8_t>(KnownFrameRate(s.frameRate))));
     items.push_back(new QTreeWidgetItem({QStringLiteral("%1. %2").arg(line.segment + 1).arg(QString::fromStdString(s.name)),
                                          time, QString::fromStdString(line.text)}));
   }

@@ -46,7 +46,10 @@ class TfrmFind : public QDialog {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  // Searches the movie's cache as it stands.
   void Search();
+  // The lines of the open cache that match the query, listed; none without a cache.
+  void ListHits(const TTextCache* cache);
   void ShowProgress();
   void Choose(int row);
 

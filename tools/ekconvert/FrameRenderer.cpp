@@ -31,7 +31,7 @@ void ToRgb(const TMoviePlayback& playback, std::vector<uint8_t>& rgb) {
   }
 }
 
-int ConversionRate(const SegInfo& segment) { return segment.FrameRate == 0 ? 10 : segment.FrameRate; }
+int ConversionRate(const SegInfo& segment) { return KnownFrameRate(segment.FrameRate); }
 
 std::vector<TSegmentTake> FramesTaken(const TMoviePlayback& playback, const TRenderOptions& options) {
   std::vector<TSegmentTake> takes(playback.SegmentList.size());

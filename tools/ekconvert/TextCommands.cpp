@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 
 #include "DurationText.h"
@@ -20,6 +19,7 @@
 #include "MovieKey.h"
 #include "MovieSource.h"
 #include "PackagedMovie.h"
+#include "SegInfo.h"
 #include "TextCache.h"
 #include "TextCacheFolder.h"
 #include "TextIndexer.h"
@@ -40,7 +40,7 @@ std::string Printable(std::string text) {
 }
 
 std::string TimeOf(const TSegmentText& segment, int32_t frame) {
-  return DurationText(frame, static_cast<uint8_t>(segment.frameRate == 0 ? 10 : segment.frameRate));
+  return DurationText(frame, static_cast<uint8_t>(KnownFrameRate(segment.frameRate)));
 }
 
 // Reads the movie's text into its cache unless someone did already.
@@ -78,7 +78,7 @@ std::unique_ptr<TTextCache> CacheOf(const std::string& file, TMovieKeys& keys, c
 }
 
 std::string LineJson(const TTextLine& line, const TSegmentText& segment) {
-  const double rate = segment.frameRate == 0 ? 10.0 : segment.frameRate;
+  const double rate = KnownFrameRate(segment.frameRate);
   char times[96];
   std::snprintf(times, sizeof times, "\"start\": %.3f, \"end\": %.3f", line.firstFrame / rate,
                 (line.lastFrame + 1) / rate);
@@ -188,24 +188,25 @@ int SearchMovies(const std::string& query, const std::vector<std::string>& paths
     return 1;
   }
   TMovieKeys keys(folder);
-  const std::vector<std::string> files = MovieFiles(paths);
-  std::map<std::string, std::string> keyOf;
-  std::vector<std::string> unread;
-  for (const std::string& file : files) {
+  std::vector<std::string> searched, searchedKeys;
+  for (const std::string& file : MovieFiles(paths)) {
     try {
-      const std::string key = KeyOfMovie(keys, file);
-      keyOf[file] = key;
-      const auto cache = TTextCache::OpenToRead(folder, key);
-      if (!cache || !cache->Complete()) unread.push_back(file);
+      searchedKeys.push_back(KeyOfMovie(keys, file));
+      searched.push_back(file);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "ekconvert: %s: %s\n", Printable(file).c_str(), e.what());
     }
   }
-  ReadTextOfEach(unread, std::max(jobs, 1));
-  std::vector<std::string> searched, searchedKeys;
-  for (const std::string& file : files)
-    if (keyOf.count(file)) searched.push_back(file), searchedKeys.push_back(keyOf[file]);
-  const std::vector<TMovieHits> found = SearchCaches(folder, searchedKeys, words);
+  // The movies whose text is read are searched at once; the others are read
+  // first and then searched too.
+  std::vector<TMovieHits> found = SearchCaches(folder, searchedKeys, words);
+  std::vector<size_t> unread;
+  std::vector<std::string> unreadFiles, unreadKeys;
+  for (size_t i = 0; i < searched.size(); ++i)
+    if (!found[i].read) unread.push_back(i), unreadFiles.push_back(searched[i]), unreadKeys.push_back(searchedKeys[i]);
+  ReadTextOfEach(unreadFiles, std::max(jobs, 1));
+  std::vector<TMovieHits> foundAfterReading = SearchCaches(folder, unreadKeys, words);
+  for (size_t u = 0; u < unread.size(); ++u) found[unread[u]] = std::move(foundAfterReading[u]);
   int hits = 0;
   std::string listed;
   for (size_t i = 0; i < searched.size(); ++i) {
