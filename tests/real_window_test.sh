@@ -54,17 +54,40 @@ export EK_PLAYER="$build/player/ekPlayer" EK_BUILD="$build" EK_WORK="$work" EK_H
 export TMPDIR="$work"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
+# A failure inside a command substitution ends the test too.
+shopt -s inherit_errexit
 fail() { echo "FAILED: $*" >&2; exit 1; }
 shot() {  # screenshot of the root window as PPM, kept as PNG when asked
   import -window root "$EK_WORK/screen.png"
   convert "$EK_WORK/screen.png" "$EK_WORK/screen.ppm"
   if [ -n "$EK_SHOTS" ]; then mkdir -p "$EK_SHOTS"; cp "$EK_WORK/screen.png" "$EK_SHOTS/$1.png"; fi
 }
+# The first visible window whose name matches, waited for. xdotool dies of an
+# X error when a window it looks at is closed under it (another program
+# ending), so a failed look is tried again rather than taken as an answer.
+window() {
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || id=
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.2
+  done
+  fail "no window named $1"
+}
+# Waits until a window is gone, so that the window of the next program is
+# not mistaken for it.
+closed() {
+  for _ in $(seq 150); do
+    xwininfo -id "$1" >/dev/null 2>&1 || return 0
+    sleep 0.2
+  done
+  fail "window $1 stayed"
+}
 openbox >/dev/null 2>&1 &
 sleep 1
 "$EK_PLAYER" "$EK_WORK/still.ekcab" >"$EK_WORK/player.log" 2>&1 &
 player=$!
-main=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+main=$(window "^ekPlayer v1.4$")
 sleep 2
 shot main
 read -r x y < <(python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/still.ppm") ||
@@ -73,7 +96,7 @@ echo "picture found in the main window at $x, $y"
 
 # F8: the display window, whose client area is exactly the movie.
 xdotool windowactivate --sync "$main" key F8
-display=$(xdotool search --sync --onlyvisible --name "still.ekcab:  Still" | head -n 1)
+display=$(window "still.ekcab:  Still")
 sleep 1
 info=$(xwininfo -id "$display")
 X=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
@@ -97,7 +120,7 @@ xdotool search --onlyvisible --name "still.ekcab:  Still" >/dev/null && fail "F8
 # movie has ended meanwhile).
 for round in 1 2 3; do
   xdotool windowactivate --sync "$main" key F8 F9
-  display=$(xdotool search --sync --onlyvisible --name "still.ekcab:  Still" | head -n 1)
+  display=$(window "still.ekcab:  Still")
   sleep 1
   info=$(xwininfo -id "$display")
   RX=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
@@ -111,7 +134,7 @@ echo "F8 off and on three times leaves the display window at $X, $Y"
 
 # F6 shows the segments dialog, F6 there hides it again.
 xdotool windowactivate --sync "$main" key F6
-dialog=$(xdotool search --sync --onlyvisible --name "Управление Сегментами" | head -n 1)
+dialog=$(window "Управление Сегментами")
 shot segments
 xdotool windowactivate --sync "$dialog" key F6
 sleep 1
@@ -153,7 +176,7 @@ echo "Space plays and pauses"
 # Ctrl+O would open it (the X drag-and-drop protocol, end to end); F9 plays it.
 "$EK_BUILD/tests/drag_source" "$EK_WORK/small.ekcab" >"$EK_WORK/drag.log" 2>&1 &
 source=$!
-source_window=$(timeout 20 xdotool search --sync --onlyvisible --name "^drag source$" | head -n 1) || fail "no drag source window"
+source_window=$(window "^drag source$")
 sleep 0.5
 info=$(xwininfo -id "$source_window")
 SX=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
@@ -231,7 +254,7 @@ about_place() {
   xdotool mousemove --window "$main" 186 8 click 1
   sleep 0.5
   xdotool key Down Down Return
-  about=$(timeout 20 xdotool search --sync --onlyvisible --name "^О программе$" | head -n 1) || fail "no About box"
+  about=$(window "^О программе$")
   sleep 0.5
   xwininfo -id "$about" | sed -n "s/.*Absolute upper-left [XY]: *//p" | tr "\n" " "
   xdotool key Escape
@@ -255,7 +278,7 @@ echo "Alt+F4 ended the program"
 # picture is shown, and then the end clears it while the player stays.
 "$EK_PLAYER" "$EK_WORK/rescued.ekcab" >"$EK_WORK/rescued-player.log" 2>&1 &
 rescued_player=$!
-rescued=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+rescued=$(window "^ekPlayer v1.4$")
 sleep 1
 shot rescued-playing
 python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/broken.ppm" >/dev/null ||
@@ -282,7 +305,7 @@ mkdir -p "$EK_WORK/Мои фильмы"
 packaged_movie="$EK_WORK/Мои фильмы/$(printf "\323\360\356\352 1.exe")"
 "$EK_BUILD/player/ekpack" "$EK_BUILD/player/ekcab_Exe" "$EK_WORK/still.ekcab" "$packaged_movie"
 (cd "$EK_WORK/Мои фильмы" && "$packaged_movie")
-packaged=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+packaged=$(window "^ekPlayer v1.4$")
 sleep 2
 shot packaged
 python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/still.ppm" >/dev/null ||
@@ -295,17 +318,18 @@ cmp -s "$private/cabinet.dll" "$EK_BUILD/player/cabinet.dll" || fail "no cabinet
 [ ! -e "$private/temp.ekcab" ] || fail "temp.ekcab stayed after a good opening"
 echo "the temporary files are where they belong"
 xdotool windowactivate --sync "$packaged" key alt+F4
+closed "$packaged"
 
 # Ctrl+F, a word, Enter: the first line with it is chosen, the picture is
 # paused at its moment and the line outlined; F3 goes to the next one. The
 # player reads the text itself; the search waits for its reading to end.
 "$EK_PLAYER" "$EK_WORK/text.ekcab" >"$EK_WORK/text-player.log" 2>&1 &
 text_player=$!
-text_main=$(xdotool search --sync --onlyvisible --name "^ekPlayer v1.4$" | head -n 1)
+text_main=$(window "^ekPlayer v1.4$")
 sleep 1
 "$EK_BUILD/player/ekconvert" search "Справка" "$EK_WORK/text.ekcab" >/dev/null || fail "the text was not read"
 xdotool windowactivate --sync "$text_main" key ctrl+f
-find=$(timeout 20 xdotool search --sync --onlyvisible --name "^Поиск$" | head -n 1) || fail "no find window"
+find=$(window "^Поиск$")
 sleep 0.5
 xdotool type --delay 40 "Справка"
 xdotool key Return
