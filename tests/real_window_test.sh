@@ -333,21 +333,33 @@ find=$(window "^Поиск$")
 sleep 0.5
 xdotool type --delay 40 "Справка"
 xdotool key Return
-sleep 0.5
-shot find-outlined
-red=$(convert "$EK_WORK/screen.ppm" -fill black +opaque "rgb(255,48,48)" -fill white -opaque "rgb(255,48,48)" \
-  -colorspace gray -format "%[fx:round(mean*w*h)]" info:)
-[ "$red" -ge 200 ] || fail "the found line is not outlined ($red outline pixels)"
+# The search, the seek and the outline take their time in a sanitizer build:
+# the screen is looked at until they are there, for up to 20 seconds.
+outlined() {
+  shot find-outlined
+  red=$(convert "$EK_WORK/screen.ppm" -fill black +opaque "rgb(255,48,48)" -fill white -opaque "rgb(255,48,48)" \
+    -colorspace gray -format "%[fx:round(mean*w*h)]" info:)
+  [ "$red" -ge 200 ]
+}
+shows() {  # the picture of $2 on the screen pixel for pixel; prints where
+  shot "$1"
+  python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$2"
+}
+within() {  # tries a check every half second for 20 seconds
+  for _ in $(seq 40); do
+    "$@" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+within outlined || fail "the found line is not outlined ($red outline pixels)"
 xdotool key Escape
+# The outline goes after two and a half seconds; the paused picture stays.
 sleep 3
-shot find-hit
-read -r tx ty < <(python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/hit1.ppm") ||
-  fail "the picture is not paused at the first line found"
+read -r tx ty < <(within shows find-hit "$EK_WORK/hit1.ppm") || fail "the picture is not paused at the first line found"
 xdotool windowactivate --sync "$text_main" key F3
-sleep 3.5
-shot find-next
-python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$EK_WORK/hit2.ppm" >/dev/null ||
-  fail "F3 did not go to the next line found"
+sleep 3
+within shows find-next "$EK_WORK/hit2.ppm" >/dev/null || fail "F3 did not go to the next line found"
 echo "Ctrl+F found the line, paused at its moment and outlined it; F3 went to the next"
 
 # Shift+drag around the line on the paused picture: its text is on the
@@ -358,9 +370,8 @@ xdotool mousemove $((tx + bx + bw / 2)) $((ty + by + bh / 2)) mousemove $((tx + 
 sleep 0.3
 shot copy-selecting
 xdotool mouseup 1 keyup shift
-sleep 3
-copied=$(xclip -o)
-grep -q "Справка" <<<"$copied" || fail "Shift+drag copied \"$copied\""
+has_copied() { copied=$(xclip -o 2>/dev/null) && grep -q "Справка" <<<"$copied"; }
+within has_copied || fail "Shift+drag copied \"$copied\""
 grep -q "Справка" <<<"$(xclip -o -selection clipboard)" || fail "the clipboard does not hold the text"
 echo "Shift+drag copied: $copied"
 xdotool windowactivate --sync "$text_main" key alt+F4
