@@ -58,8 +58,12 @@ class TChangedArea {
     if (Empty()) return;
     size_t runBegin = 0;
     bool inRun = false;
-    for (size_t w = first_ / 64; w <= last_ / 64; ++w) {
-      uint64_t word = words_[w];
+    for (size_t w = first_ / 64, lastWord = last_ / 64; w <= lastWord; ++w) {
+      // Most of a picture is unchanged: words of nothing outside a run are
+      // passed over in a loop of their own.
+      if (!inRun)
+        while (w < lastWord && words_[w] == 0) ++w;
+      const uint64_t word = words_[w];
       size_t bit = 0;
       // Each pass finds where the current state (in a run or not) ends in this word.
       while (bit < 64) {

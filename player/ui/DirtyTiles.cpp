@@ -1,52 +1,76 @@
 #include "DirtyTiles.h"
 
 #include <algorithm>
+#include <bit>
 
-void TDirtyTiles::Reset(int width, int height, size_t stride, int pixelBytes) {
-  width_ = width;
-  height_ = height;
-  stride_ = std::max<size_t>(stride, 1);
-  pixelBytes_ = std::max(pixelBytes, 1);
-  columns_ = (width + kTileWidth - 1) / kTileWidth;
-  rows_ = (height + kTileHeight - 1) / kTileHeight;
-  marked_.assign(static_cast<size_t>(columns_) * rows_, 0);
+namespace {
+
+constexpr size_t kMostRectangles = 128;
+
+}  // namespace
+
+void TDirtyTiles::Reset(int width, int height, int pixelBytes) {
+  width_ = static_cast<size_t>(std::max(width, 0));
+  height_ = static_cast<size_t>(std::max(height, 0));
+  pixelShift_ = std::countr_zero(static_cast<unsigned>(std::max(pixelBytes, 1)));
+  columns_ = (width_ + kTileWidth - 1) / kTileWidth;
+  rows_ = (height_ + kTileHeight - 1) / kTileHeight;
+  marked_.assign(columns_ * rows_, 0);
 }
 
-void TDirtyTiles::MarkBytes(size_t begin, size_t end) {
-  if (begin >= end) return;
-  const int firstRow = static_cast<int>(begin / stride_), lastRow = static_cast<int>((end - 1) / stride_);
-  if (firstRow == lastRow) {
-    MarkRows(firstRow, lastRow, static_cast<int>(begin % stride_) / pixelBytes_,
-             static_cast<int>((end - 1) % stride_) / pixelBytes_ + 1);
-  } else {
-    MarkRows(firstRow, lastRow, 0, width_);
-  }
-}
-
-void TDirtyTiles::MarkRows(int firstRow, int lastRow, int firstColumn, int endColumn) {
-  firstRow = std::max(firstRow, 0);
-  lastRow = std::min(lastRow, height_ - 1);
-  endColumn = std::min(endColumn, width_);
-  if (firstRow > lastRow || firstColumn >= endColumn) return;
-  const int tileLeft = firstColumn / kTileWidth, tileRight = (endColumn - 1) / kTileWidth;
-  for (int row = firstRow / kTileHeight; row <= lastRow / kTileHeight; ++row)
-    std::fill_n(marked_.begin() + static_cast<ptrdiff_t>(row) * columns_ + tileLeft, tileRight - tileLeft + 1, 1);
+void TDirtyTiles::MarkRow(size_t row, size_t begin, size_t end) {
+  const size_t first = begin >> pixelShift_;
+  if (begin >= end || row >= height_ || first >= width_) return;
+  const size_t last = std::min((end - 1) >> pixelShift_, width_ - 1);
+  std::fill(marked_.begin() + static_cast<ptrdiff_t>(row / kTileHeight * columns_ + first / kTileWidth),
+            marked_.begin() + static_cast<ptrdiff_t>(row / kTileHeight * columns_ + last / kTileWidth + 1), 1);
 }
 
 QRegion TDirtyTiles::Region() const {
+  // Tile rows marked alike make one band of taller rectangles: a window
+  // dragged across the picture marks its two edges in every tile row it
+  // spans, and two rectangles cost every later step far less than two a row.
   std::vector<QRect> rects;
-  for (int row = 0; row < rows_; ++row) {
-    const uint8_t* line = marked_.data() + static_cast<size_t>(row) * columns_;
-    for (int column = 0; column < columns_;) {
+  size_t bandBegin = 0;
+  const uint8_t* bandLine = nullptr;
+  for (size_t row = 0; row < rows_; ++row) {
+    const uint8_t* line = marked_.data() + row * columns_;
+    const bool empty = std::find(line, line + columns_, 1) == line + columns_;
+    if (empty) {
+      bandLine = nullptr;
+      continue;
+    }
+    const int bottom = static_cast<int>(std::min((row + 1) * kTileHeight, height_)) - 1;
+    if (bandLine && std::equal(line, line + columns_, bandLine)) {
+      for (size_t i = bandBegin; i < rects.size(); ++i) rects[i].setBottom(bottom);
+      continue;
+    }
+    bandLine = line;
+    bandBegin = rects.size();
+    for (size_t column = 0; column < columns_;) {
       if (!line[column]) {
         ++column;
         continue;
       }
-      const int start = column;
+      const size_t start = column;
       while (column < columns_ && line[column]) ++column;
-      const QRect tiles(start * kTileWidth, row * kTileHeight, (column - start) * kTileWidth, kTileHeight);
-      rects.push_back(tiles & QRect(0, 0, width_, height_));
+      const int left = static_cast<int>(start * kTileWidth);
+      const int right = static_cast<int>(std::min(column * kTileWidth, width_)) - 1;
+      rects.push_back(QRect(QPoint(left, static_cast<int>(row * kTileHeight)), QPoint(right, bottom)));
     }
+  }
+  // Changes scattered all over would make thousands of rectangles, and the
+  // painting pays for each about as much as for a large one (and more for
+  // each in a region of many): past a bound, each band is repainted whole
+  // from its first marked tile to its last.
+  if (rects.size() > kMostRectangles) {
+    size_t kept = 0;
+    for (size_t i = 0; i < rects.size();) {
+      QRect band = rects[i];
+      for (++i; i < rects.size() && rects[i].top() == band.top(); ++i) band.setRight(rects[i].right());
+      rects[kept++] = band;
+    }
+    rects.resize(kept);
   }
   QRegion region;
   region.setRects(rects.data(), static_cast<int>(rects.size()));

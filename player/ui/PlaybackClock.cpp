@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "PictureView.h"
 #include "PresentedImage.h"
+#include "RowPieces.h"
 #include "ekDisplay.h"
 #include "ekLensaPlayerImpl1.h"
 
@@ -54,15 +55,17 @@ void TekLensaPlayer::PresentPicture() {
   const size_t bytes = std::min(picture->ByteSize(), static_cast<size_t>(presented_.sizeInBytes()));
   if (!shown_.Empty()) {
     uint8_t* const to = presented_.bits();
+    const size_t line = static_cast<size_t>(presented_.bytesPerLine());
     const uint8_t* const from = picture->Bits();
-    if (!everything) dirty_.Reset(picture->Width(), picture->Height(), picture->Stride(), picture->BitsPerPixel() / 8);
+    if (!everything) dirty_.Reset(picture->Width(), picture->Height(), picture->BitsPerPixel() / 8);
+    TRowPieces rows(static_cast<size_t>(picture->Stride()));
     shown_.ForEachRange([&](size_t begin, size_t end) {
-      if (indexed) {
-        LookUpColours(*picture, presentedColours_, presented_, begin, end);
-      } else if (begin < bytes) {
-        std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
-      }
-      if (!everything) dirty_.MarkBytes(begin, end);
+      if (!indexed && begin < bytes) std::memcpy(to + begin, from + begin, std::min(end, bytes) - begin);
+      if (!indexed && everything) return;
+      rows.Split(begin, end, [&](size_t row, size_t first, size_t last) {
+        if (indexed) LookUpColours(*picture, row, first, last, presentedColours_, to, line);
+        if (!everything) dirty_.MarkRow(row, first, last);
+      });
     });
     if (!everything) view->UpdatePictureRegion(dirty_.Region());
   }

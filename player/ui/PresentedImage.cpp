@@ -29,18 +29,12 @@ QImage NewPresentedImage(const gdi::Bitmap& picture, QImage::Format format) {
   return image;
 }
 
-void LookUpColours(const gdi::Bitmap& picture, const std::array<QRgb, 256>& colours, QImage& image, size_t begin,
-                   size_t end) {
-  const size_t stride = static_cast<size_t>(picture.Stride()), width = static_cast<size_t>(picture.Width());
-  end = std::min(end, picture.ByteSize());
-  uint8_t* const bits = image.bits();
-  const size_t line = static_cast<size_t>(image.bytesPerLine());
-  for (size_t at = begin; at < end;) {
-    const size_t row = at / stride, column = at % stride, rowEnd = std::min(end, (row + 1) * stride);
-    const size_t count = column < width ? std::min(rowEnd - at, width - column) : 0;
-    const uint8_t* from = picture.Bits() + at;
-    QRgb* to = reinterpret_cast<QRgb*>(bits + row * line) + column;
-    for (size_t i = 0; i < count; ++i) to[i] = colours[from[i]];
-    at = rowEnd;
-  }
+void LookUpColours(const gdi::Bitmap& picture, size_t row, size_t begin, size_t end,
+                   const std::array<QRgb, 256>& colours, uint8_t* imageBits, size_t imageLine) {
+  const size_t width = static_cast<size_t>(picture.Width());
+  if (row >= static_cast<size_t>(picture.Height()) || begin >= width) return;
+  end = std::min(end, width);
+  const uint8_t* from = picture.Bits() + row * static_cast<size_t>(picture.Stride());
+  QRgb* to = reinterpret_cast<QRgb*>(imageBits + row * imageLine);
+  for (size_t i = begin; i < end; ++i) to[i] = colours[from[i]];
 }

@@ -12,7 +12,8 @@
 
 QImage NewPresentedImage(const gdi::Bitmap& picture, QImage::Format format);
 
-// The pixels of an 8-bit picture in a byte range of its memory, looked up in
-// the colours and put into a 32-bit image of the same size (row padding skipped).
-void LookUpColours(const gdi::Bitmap& picture, const std::array<QRgb, 256>& colours, QImage& image, size_t begin,
-                   size_t end);
+// The pixels begin to end (exclusive) of a row of an 8-bit picture, looked up
+// in the colours and put at the same place of a 32-bit image of the same size
+// (the row's padding skipped), whose bits and bytes per line are given.
+void LookUpColours(const gdi::Bitmap& picture, size_t row, size_t begin, size_t end,
+                   const std::array<QRgb, 256>& colours, uint8_t* imageBits, size_t imageLine);
