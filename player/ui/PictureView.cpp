@@ -76,20 +76,70 @@ void TPictureView::UpdatePictureRegion(const QRegion& pixels) {
     update(pixels.translated(target.topLeft()));
     return;
   }
-  // Each rectangle asked for on its own: the widget joins them into its one
-  // region to repaint, where adding them to a region here first costs as much again.
-  for (const QRect& rect : pixels) update(ViewRect(rect, target));
+  // The scaled picture follows the present only when it showed the one before;
+  // otherwise the next paint makes it afresh.
+  if (scaledPresent_ + 1 != player_.PresentCount() || scaled_.size() != target.size()) {
+    update(target);
+    return;
+  }
+  scaledPresent_ = player_.PresentCount();
+  for (const QRect& rect : pixels) {
+    const QRect view = ViewRect(rect, target);
+    ScalePart(view, target);
+    update(view);
+  }
+}
+
+void TPictureView::ScaleWhole(const QRect& target) {
+  const QImage& picture = player_.PresentedPicture();
+  if (scaled_.size() != target.size()) scaled_ = QImage(target.size(), QImage::Format_RGB32);
+  // Nearest neighbour: the picture pixel under the middle of each view pixel.
+  const auto from = [](int at, int span, int size) {
+    return static_cast<int>(std::min<int64_t>((2 * int64_t{at} + 1) * size / (2 * int64_t{span}), size - 1));
+  };
+  columnsFrom_.resize(static_cast<size_t>(target.width()));
+  for (int x = 0; x < target.width(); ++x)
+    columnsFrom_[static_cast<size_t>(x)] = from(x, target.width(), picture.width());
+  rowsFrom_.resize(static_cast<size_t>(target.height()));
+  for (int y = 0; y < target.height(); ++y)
+    rowsFrom_[static_cast<size_t>(y)] = from(y, target.height(), picture.height());
+  scaledPresent_ = player_.PresentCount();
+  ScalePart(target, target);
+}
+
+void TPictureView::ScalePart(const QRect& view, const QRect& target) {
+  const QImage& picture = player_.PresentedPicture();
+  const QRect part = (view & target).translated(-target.topLeft());
+  if (part.isEmpty()) return;
+  uint8_t* const bits = scaled_.bits();
+  const size_t line = static_cast<size_t>(scaled_.bytesPerLine());
+  for (int y = part.top(); y <= part.bottom(); ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(picture.constScanLine(rowsFrom_[static_cast<size_t>(y)]));
+    auto* to = reinterpret_cast<QRgb*>(bits + static_cast<size_t>(y) * line);
+    for (int x = part.left(); x <= part.right(); ++x) to[x] = from[columnsFrom_[static_cast<size_t>(x)]];
+  }
 }
 
 void TPictureView::paintEvent(QPaintEvent* event) {
   const QImage& picture = player_.PresentedPicture();
   const bool shows = !cleared_ && !picture.isNull() && player_.TargetCanvas == this;
   const QRect target = shows ? Target() : QRect();
+  if (shows && player_.StretchPicture && (scaledPresent_ != player_.PresentCount() || scaled_.size() != target.size()))
+    ScaleWhole(target);
   QPainter painter(this);
   const QRegion background = event->region() - target;
   for (const QRect& rect : background) painter.fillRect(rect, palette().color(QPalette::Window));
   if (target.isEmpty()) return;
-  for (const QRect& rect : event->region()) PaintPart(painter, rect & target, target);
+  // One rectangle in the clip at a time: Qt copies pixels row by row straight
+  // away then, where a clip of many rectangles goes through spans (and hands
+  // tall ones to other threads).
+  const QImage& shown = player_.StretchPicture ? scaled_ : picture;
+  for (const QRect& rect : event->region()) {
+    const QRect area = rect & target;
+    if (area.isEmpty()) continue;
+    painter.setClipRect(area);
+    painter.drawImage(area.topLeft(), shown, area.translated(-target.topLeft()));
+  }
   if (outline_.isEmpty() && !selecting_) return;
   painter.setClipping(false);
   painter.setBrush(Qt::NoBrush);
@@ -101,32 +151,6 @@ void TPictureView::paintEvent(QPaintEvent* event) {
     painter.setPen(QPen(QColor(0x20, 0x60, 0xff), 1, Qt::DashLine));
     painter.drawRect(selection_);
   }
-}
-
-void TPictureView::PaintPart(QPainter& painter, const QRect& area, const QRect& target) {
-  if (area.isEmpty()) return;
-  const QImage& picture = player_.PresentedPicture();
-  if (!player_.StretchPicture) {
-    painter.drawImage(area.topLeft(), picture, area.translated(-target.topLeft()));
-    return;
-  }
-  // Only the picture pixels behind the area are drawn.
-  const auto from = [](int at, int span, int size) { return static_cast<int>(int64_t{at} * size / span); };
-  const int sx0 = std::clamp(from(area.left() - target.left(), target.width(), picture.width()), 0, picture.width());
-  const int sy0 = std::clamp(from(area.top() - target.top(), target.height(), picture.height()), 0, picture.height());
-  const int sx1 =
-      std::clamp(from(area.right() + 1 - target.left(), target.width(), picture.width()) + 1, 0, picture.width());
-  const int sy1 =
-      std::clamp(from(area.bottom() + 1 - target.top(), target.height(), picture.height()) + 1, 0, picture.height());
-  const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
-  if (source.isEmpty()) return;
-  const auto back = [](int at, int size, int span) { return static_cast<int>(int64_t{at} * span / size); };
-  const QRect destination(QPoint(target.left() + back(sx0, picture.width(), target.width()),
-                                 target.top() + back(sy0, picture.height(), target.height())),
-                          QPoint(target.left() + back(sx1, picture.width(), target.width()) - 1,
-                                 target.top() + back(sy1, picture.height(), target.height()) - 1));
-  painter.setClipRect(area);
-  painter.drawImage(destination, picture, source);
 }
 
 void TPictureView::mousePressEvent(QMouseEvent* event) {

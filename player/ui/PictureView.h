@@ -3,10 +3,14 @@
 // background. The main window has one, the display window the other.
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
+
+#include <cstdint>
+#include <vector>
 
 class QPainter;
 class TekLensaPlayer;
@@ -21,7 +25,8 @@ class TPictureView : public QWidget {
   void ClearPicture();
   bool Cleared() const { return cleared_; }
   void PictureShown() { cleared_ = false; }
-  // Repaints the part of the view that shows the given picture pixels.
+  // Repaints the part of the view that shows the given picture pixels, which
+  // the player's last present changed.
   void UpdatePictureRegion(const QRegion& pixels);
   // Outlines picture pixels for a moment, as where a found line stands.
   void Outline(const QRect& pixels, int milliseconds);
@@ -39,7 +44,10 @@ class TPictureView : public QWidget {
   QRect Target() const;
   // The view pixels that show the given picture pixels, one more on each side when scaled.
   QRect ViewRect(const QRect& pixels, const QRect& target) const;
-  void PaintPart(QPainter& painter, const QRect& area, const QRect& target);
+  // The scaled picture made afresh for the target, or the part of it in a
+  // view rectangle from the picture as it is now.
+  void ScaleWhole(const QRect& target);
+  void ScalePart(const QRect& view, const QRect& target);
   // The picture pixels a view rectangle shows, within the picture.
   QRect PictureRect(const QRect& view, const QRect& target) const;
   // Repaints a frame drawn around a view rectangle.
@@ -55,4 +63,12 @@ class TPictureView : public QWidget {
   QPoint selectFrom_;
   QRect selection_;
   bool selecting_ = false;
+  // A scaled picture is scaled here, once per change, and drawn from here:
+  // every pixel is then the same however the view is repainted, a tick's
+  // part or the whole. Made for the present `scaledPresent_` and kept up to
+  // date while each present reaches this view; the picture column and row
+  // each of its columns and rows shows.
+  QImage scaled_;
+  uint64_t scaledPresent_ = 0;
+  std::vector<int> columnsFrom_, rowsFrom_;
 };

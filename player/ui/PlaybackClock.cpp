@@ -54,6 +54,7 @@ void TekLensaPlayer::PresentPicture() {
   // 32-bit picture and its image lay their rows out alike.
   const size_t bytes = std::min(picture->ByteSize(), static_cast<size_t>(presented_.sizeInBytes()));
   if (!shown_.Empty()) {
+    ++presentCount_;
     uint8_t* const to = presented_.bits();
     const size_t line = static_cast<size_t>(presented_.bytesPerLine());
     const uint8_t* const from = picture->Bits();

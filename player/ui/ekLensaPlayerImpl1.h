@@ -192,6 +192,8 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
 
   // The picture the window shows: the last presented frame.
   const QImage& PresentedPicture() const { return presented_; }
+  // How many presents have changed it so far.
+  uint64_t PresentCount() const { return presentCount_; }
   int SplashMilliseconds = 1000;
 
   std::string FileName;
@@ -297,6 +299,7 @@ class TekLensaPlayer : public QMainWindow, public TMoviePlayback {
   bool ending_ = false;
   std::map<const QToolButton*, QColor> transparentColors_;
   QImage presented_;
+  uint64_t presentCount_ = 0;
   // What a present repaints.
   TDirtyTiles dirty_;
   // The changes the engine handed over for the present under way.
