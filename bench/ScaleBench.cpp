@@ -1,6 +1,7 @@
-// How the costs grow: the frame step and a seek from 640 x 480 to 3840 x 2160,
-// and loading, extraction and a seek from one minute to two hours, each with
-// its baseline measured in the same run, printed as two tables.
+// How the costs grow: the frame step (at 32 and 8 bits) and a seek from
+// 640 x 480 to 3840 x 2160, and loading, extraction and a seek from one
+// minute to two hours, each with its baseline measured in the same run,
+// printed as two tables.
 //   ek_scale_bench BUILD_FOLDER
 #include <algorithm>
 #include <chrono>
@@ -53,25 +54,36 @@ std::pair<double, double> Seeks(TMoviePlayback& playback, int frames) {
   return {seek, fromStart};
 }
 
+// The median frame step over three passes of a minute of the typical
+// screencast at that size and depth, the playback left at its start.
+double MedianStep(TMoviePlayback& playback, int width, int height, int depth, int frames) {
+  playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize);
+  playback.SegmentList.push_back(MakeScreencast(TScreencast::Typical, width, height, depth, frames));
+  std::vector<double> steps;
+  for (int pass = 0; pass < 3; ++pass) {
+    playback.SetCurSegment();
+    do {
+      const auto begin = Clock::now();
+      playback.ComposePicture();
+      steps.push_back(Seconds(begin));
+    } while (playback.NextFrame() == result::AllRight);
+  }
+  playback.SetCurSegment();
+  std::sort(steps.begin(), steps.end());
+  return steps[steps.size() / 2];
+}
+
 void SizeTable() {
-  std::printf("%-12s | %-36s | %-36s\n", "size, 1 min", "frame step (memcpy of the picture)",
-              "seek (composing from the start)");
+  std::printf("%-12s | %-36s | %-36s | %-36s\n", "size, 1 min", "frame step (memcpy of the picture)",
+              "8-bit frame step (32-bit step)", "seek (composing from the start)");
   for (const auto& [width, height] : {std::pair{640, 480}, {1280, 720}, {1920, 1080}, {3840, 2160}}) {
     constexpr int kFrames = 300;
+    const double indexedStep = [&] {
+      TMoviePlayback indexed;
+      return MedianStep(indexed, width, height, 8, kFrames);
+    }();
     TMoviePlayback playback;
-    playback.AllocFrameBuffer(TMoviePlayback::FrameBufferSize);
-    playback.SegmentList.push_back(MakeScreencast(TScreencast::Typical, width, height, 32, kFrames));
-    playback.SetCurSegment();
-    std::vector<double> steps;
-    for (int pass = 0; pass < 3; ++pass) {
-      playback.SetCurSegment();
-      do {
-        const auto begin = Clock::now();
-        playback.ComposePicture();
-        steps.push_back(Seconds(begin));
-      } while (playback.NextFrame() == result::AllRight);
-    }
-    std::sort(steps.begin(), steps.end());
+    const double step = MedianStep(playback, width, height, 32, kFrames);
     const size_t bytes = size_t(width) * height * 4;
     std::vector<uint8_t> from(bytes, 1), to(bytes, 0);
     const double copy = MedianSeconds(21, [&] {
@@ -79,8 +91,8 @@ void SizeTable() {
       asm volatile("" : : "r"(to.data()) : "memory");
     });
     const auto [seek, fromStart] = Seeks(playback, kFrames);
-    std::printf("%4d x %-5d | %-36s | %-36s\n", width, height, Cell(steps[steps.size() / 2], copy).c_str(),
-                Cell(seek, fromStart).c_str());
+    std::printf("%4d x %-5d | %-36s | %-36s | %-36s\n", width, height, Cell(step, copy).c_str(),
+                Cell(indexedStep, step).c_str(), Cell(seek, fromStart).c_str());
     std::fflush(stdout);
   }
 }
