@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "Exception.h"
+#include "ReadAheadStream.h"
 #include "Win32Error.h"
 
 using platform::TFileStream;
@@ -108,6 +109,62 @@ TEST(FileStream, MissingFileNamesPathAndReason) {
     EXPECT_NE(std::string(e.what()).find("missing.bin\"."), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
   }
+}
+
+// A file stream that counts what it asks of the system.
+class CountedFileStream : public TFileStream {
+ public:
+  using TFileStream::TFileStream;
+  int64_t Read(void* buffer, int64_t count) override {
+    ++calls;
+    return TFileStream::Read(buffer, count);
+  }
+  int64_t Seek(int64_t offset, platform::SeekOrigin origin) override {
+    ++calls;
+    return TFileStream::Seek(offset, origin);
+  }
+  int calls = 0;
+};
+
+TEST(ReadAheadStream, GivesTheFileAsItIsForFewCallsAndLeavesItWhereItWasReadTo) {
+  std::string content(300000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 251);
+  const std::string path = WriteTempFile("ahead.bin", content);
+  CountedFileStream file(path, TFileStream::Mode::OpenRead);
+  file.SetPosition(10);
+  std::string read;
+  {
+    platform::TReadAheadStream ahead(file);
+    file.calls = 0;
+    EXPECT_EQ(ahead.Size(), 300000);
+    EXPECT_EQ(ahead.Position(), 10);
+    // Fields of a few bytes, one across the end of a piece, a skip back and
+    // forth, a large read and one past the end.
+    char field[300];
+    for (int i = 0; i < 2000; ++i) {
+      ahead.ReadBuffer(field, 37);
+      read.append(field, 37);
+    }
+    EXPECT_EQ(read, content.substr(10, read.size()));
+    ahead.Seek(-100, platform::SeekOrigin::Current);
+    ahead.ReadBuffer(field, 100);
+    EXPECT_EQ(std::string(field, 100), content.substr(ahead.Position() - 100, 100));
+    std::string large(150000, '\0');
+    ahead.ReadBuffer(large.data(), 150000);
+    EXPECT_EQ(large, content.substr(ahead.Position() - 150000, 150000));
+    ahead.SetPosition(299990);
+    EXPECT_EQ(ahead.Read(field, 300), 10);
+    EXPECT_EQ(std::string(field, 10), content.substr(299990));
+    EXPECT_EQ(ahead.Read(field, 1), 0);
+    EXPECT_THROW(ahead.ReadBuffer(field, 1), platform::EReadError);
+    // 74,000 bytes in fields were two pieces; the large read went through.
+    EXPECT_LE(file.calls, 12);
+    ahead.SetPosition(1234);
+  }
+  EXPECT_EQ(file.Position(), 1234);
+  char next[4];
+  file.ReadBuffer(next, 4);
+  EXPECT_EQ(std::string(next, 4), content.substr(1234, 4));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "FieldReader.h"
 #include "Gdi.h"
 #include "LittleEndian.h"
+#include "ReadAheadStream.h"
 
 std::string TShortString::Utf8() const { return platform::Cp1251ToUtf8(Raw()); }
 
@@ -156,7 +157,8 @@ void ReadSegmentBlock(platform::TStream& stream, std::vector<std::unique_ptr<Seg
 }
 
 std::vector<SegmentTableEntry> ReadMovie(platform::TStream& stream, std::vector<std::unique_ptr<SegInfo>>& segments) {
-  std::vector<SegmentTableEntry> table = ReadSegmentEntries(stream);
-  for (size_t i = 0; i < table.size(); ++i) ReadSegmentBlock(stream, segments, static_cast<int>(i) + 1);
+  platform::TReadAheadStream ahead(stream);
+  std::vector<SegmentTableEntry> table = ReadSegmentEntries(ahead);
+  for (size_t i = 0; i < table.size(); ++i) ReadSegmentBlock(ahead, segments, static_cast<int>(i) + 1);
   return table;
 }

@@ -20,6 +20,7 @@
 #include "OpenDialog.h"
 #include "PaintBeforeLongJob.h"
 #include "PictureView.h"
+#include "ReadAheadStream.h"
 #include "ShowRestored.h"
 #include "WaitPointer.h"
 #include "ekDisplay.h"
@@ -129,7 +130,8 @@ bool TekLensaPlayer::SalvageMovieFile(const std::string& path) {
   return true;
 }
 
-void TekLensaPlayer::LoadMovieFile(platform::TStream& movie) {
+void TekLensaPlayer::LoadMovieFile(platform::TStream& file) {
+  platform::TReadAheadStream movie(file);
   const int32_t count = static_cast<int32_t>(ReadSegmentEntries(movie).size());
   ReadSegmentTable(&movie);
   for (int32_t i = 0; i < count; ++i) LoadSegmentFromStream(&movie);
