@@ -24,7 +24,11 @@ TEST(BlankRuns, BothWaysTakeOnlyBlankRunsWithinTheLimitAndTheRoom) {
   uint32_t seed = 99;
   const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
   for (const auto skip : ways) {
-    for (int blanks = 0; blanks <= 40; ++blanks) {
+    std::vector<int> stretches;
+    for (int blanks = 0; blanks <= 40; ++blanks) stretches.push_back(blanks);
+    // Long stretches, whole blocks and not, as a still picture makes them.
+    for (const int blanks : {63, 64, 65, 100, 255, 256, 257, 1000}) stretches.push_back(blanks);
+    for (const int blanks : stretches) {
       std::vector<uint8_t> counts;
       for (int k = 0; k < blanks; ++k) counts.push_back(static_cast<uint8_t>(k % 3 == 0 ? 255 : next() % 256));
       const std::vector<uint8_t> records = Records(counts);
@@ -41,9 +45,7 @@ TEST(BlankRuns, BothWaysTakeOnlyBlankRunsWithinTheLimitAndTheRoom) {
           ASSERT_EQ(taken.pixels, pixels) << blanks << " " << limit << " " << room;
           // With room and records to spare, a stretch is taken up to its
           // colour, or up to the last block that fits before the limit.
-          if (room > blankPixels + 1 && limit == available) {
-            ASSERT_EQ(taken.records, blanks) << blanks;
-          }
+          if (room > blankPixels + 1 && limit == available) { ASSERT_EQ(taken.records, blanks) << blanks; }
         }
       }
     }
