@@ -128,7 +128,10 @@ void SearchCost() {
     cache.Begin({{"Урок", 5, 18000, 1920, 1080}});
     for (int32_t frame = 0; frame < 18000; frame += 10) {
       std::string text;
-      for (int w = 0, n = 5 + static_cast<int>(random() % 4); w < n; ++w) text += (w ? " " : "") + anyWord();
+      for (int w = 0, n = 5 + static_cast<int>(random() % 4); w < n; ++w) {
+        if (w) text += ' ';
+        text += anyWord();
+      }
       cache.Add({0, frame, frame + 9, {100, 100 + frame % 900, 600, 16}, text});
     }
     cache.Commit(18000, true);
