@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <vector>
 
-class QPainter;
 class TekLensaPlayer;
 
 class TPictureView : public QWidget {
