@@ -20,9 +20,8 @@ int64_t TReadAheadStream::Read(void* buffer, int64_t count) {
   auto* out = static_cast<uint8_t*>(buffer);
   int64_t done = 0;
   while (done < count) {
-    const int64_t pieceEnd = pieceStart_ + static_cast<int64_t>(piece_.size());
-    if (position_ >= pieceStart_ && position_ < pieceEnd) {
-      const int64_t n = std::min(count - done, pieceEnd - position_);
+    if (position_ >= pieceStart_ && position_ < pieceEnd_) {
+      const int64_t n = std::min(count - done, pieceEnd_ - position_);
       std::memcpy(out + done, piece_.data() + (position_ - pieceStart_), static_cast<size_t>(n));
       position_ += n;
       done += n;
@@ -38,10 +37,10 @@ int64_t TReadAheadStream::Read(void* buffer, int64_t count) {
       done += n;
       continue;
     }
-    piece_.resize(static_cast<size_t>(kPieceBytes));
+    if (piece_.empty()) piece_.resize(static_cast<size_t>(kPieceBytes));
     const int64_t n = source_.Read(piece_.data(), kPieceBytes);
-    piece_.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
     pieceStart_ = position_;
+    pieceEnd_ = position_ + std::max<int64_t>(n, 0);
     if (n <= 0) break;
     sourcePosition_ += n;
   }

@@ -31,9 +31,10 @@ class TReadAheadStream : public TStream {
   const int64_t size_;
   // Where this stream reads next, and where the source stands.
   int64_t position_, sourcePosition_;
-  // The piece held: the bytes of the source from pieceStart_ on.
+  // The piece held: the bytes of the source from pieceStart_ to pieceEnd_,
+  // in a buffer made once at the size of a piece.
   std::vector<uint8_t> piece_;
-  int64_t pieceStart_ = 0;
+  int64_t pieceStart_ = 0, pieceEnd_ = 0;
 };
 
 }  // namespace platform
