@@ -146,11 +146,18 @@ class NativeValueCache {
   std::array<uint32_t, kSlots> values_{};
 };
 
+// Colour tables compared as bytes: field by field, the two compared at every
+// frame step of an 8-bit movie cost as much as its cursor.
+bool SameQuads(const RGBQuad* a, const RGBQuad* b, int count) {
+  static_assert(sizeof(RGBQuad) == 4);
+  return std::memcmp(a, b, static_cast<size_t>(count) * sizeof(RGBQuad)) == 0;
+}
+
 // Source pixels can be taken byte for byte when both sides store colours the same way.
 bool SameFormat(const Bitmap& a, const Bitmap& b) {
   if (a.BitsPerPixel() != b.BitsPerPixel() || a.BitsPerPixel() < 8) return false;
   if (a.BitsPerPixel() > 8) return true;
-  return a.HasColorTable() && b.HasColorTable() && a.ColorTable() == b.ColorTable();
+  return a.HasColorTable() && b.HasColorTable() && SameQuads(a.ColorTable().data(), b.ColorTable().data(), 256);
 }
 
 // Clips a transfer to both bitmaps; false when nothing is left.
@@ -394,7 +401,11 @@ void FillRect(Bitmap& dst, const Rect& rect, Rgb color) {
 }
 
 void Bitmap::SetColors(int start, int count, const RGBQuad* colors) {
-  std::copy(colors, colors + std::min(count, 256 - start), colors_.begin() + start);
+  const int n = std::min(count, 256 - start);
+  // The player sets the same table at every frame; the colours matched to it
+  // stay good unless it changes.
+  if (SameQuads(colors, colors_.data() + start, n)) return;
+  std::copy(colors, colors + n, colors_.begin() + start);
   matchedCount_ = 0;
 }
 
