@@ -29,18 +29,21 @@ __attribute__((target("avx2"))) TBlankRuns SkipBlankRunsAvx2(const uint8_t* runs
   constexpr int64_t kMostBlockPixels = kBlock * 255;
   TBlankRuns done{0, 0};
   __m256i safeSums = zero;
-  for (int64_t most = kMostBlockPixels; limit - done.records >= kBlock && most < room; most += kMostBlockPixels) {
-    const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(runs + done.records * 2));
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(block, colours), zero)) != -1) break;
-    safeSums = _mm256_add_epi64(safeSums, _mm256_sad_epu8(block, zero));
-    done.records += kBlock;
-  }
-  if (done.records > 0) done.pixels = SumOfLanes(safeSums);
+  int64_t most = kMostBlockPixels;
   while (limit - done.records >= kBlock) {
     __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(runs + done.records * 2));
     // Two bits a record, set where its colour is 0.
     const uint32_t blank =
         static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_and_si256(block, colours), zero)));
+    if (blank == ~0u && most < room) {
+      safeSums = _mm256_add_epi64(safeSums, _mm256_sad_epu8(block, zero));
+      done.records += kBlock;
+      most += kMostBlockPixels;
+      continue;
+    }
+    // Near the end, or at the first coloured record: counted block by block.
+    done.pixels += SumOfLanes(safeSums);
+    safeSums = zero;
     const int64_t records = blank == ~0u ? kBlock : __builtin_ctz(~blank) / 2;
     if (records < kBlock) {
       const __m256i kept = _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(records * 2)), byteIndex);
@@ -48,11 +51,13 @@ __attribute__((target("avx2"))) TBlankRuns SkipBlankRunsAvx2(const uint8_t* runs
     }
     // The colours kept are 0, so the sum of the bytes is the sum of the counts.
     const int64_t pixels = SumOfLanes(_mm256_sad_epu8(block, zero));
-    if (done.pixels + pixels >= room) break;
+    if (done.pixels + pixels >= room) return done;
     done.records += records;
     done.pixels += pixels;
-    if (records < kBlock) break;
+    if (records < kBlock) return done;
+    most = room;
   }
+  done.pixels += SumOfLanes(safeSums);
   return done;
 }
 

@@ -21,13 +21,34 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void XorSpan(uint8_
   for (int64_t k = 0; k < n; ++k) p[k] ^= value;
 }
 
-// At 8 bits a stretch that stays still is a long row of blank runs; from a
-// blank run followed by another, it is passed over in blocks, and the records
-// are left to the loop where blank and coloured runs take turns. Only blank
-// runs look ahead: a coloured run pays nothing for it.
+// At 8 bits a stretch that stays still is a long row of blank runs; from
+// four blank runs in a row, it is passed over in blocks, and the records are
+// left to the loop where blank and coloured runs take turns. The two or three
+// blank runs between the changes of one row are cheaper in that loop than a
+// call. Only blank runs look ahead: a coloured run pays nothing for it.
 template <int ColorBytes>
 inline bool BlankStretchAhead(const TRun& run, const uint8_t* runs, int64_t left) {
-  return ColorBytes == 1 && run.colour == 0 && left >= 2 && runs[2] == 0;
+  if (ColorBytes != 1 || run.colour != 0 || left < 4) return false;
+  uint64_t four;
+  std::memcpy(&four, runs, sizeof four);
+  return (four & 0x00FF00FF00FF00FFu) == 0;
+}
+
+// Moves a place in the picture on by `pixels`. The blank runs between two
+// changes in a row seldom pass more than a few row ends, and a division per
+// stretch was a fifth of an 8-bit frame step of a 769-pixel-wide picture.
+inline void MoveOn(int& row, int64_t& column, int64_t pixels, int64_t width) {
+  column += pixels;
+  if (column < width) return;
+  if (column < 4 * width) {
+    do {
+      column -= width;
+      ++row;
+    } while (column >= width);
+    return;
+  }
+  row += static_cast<int>(column / width);
+  column %= width;
 }
 
 template <typename Pixel>
@@ -59,12 +80,10 @@ int64_t ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, T
   for (int64_t i = 0; i < runCount && row < height; ++i, runs += kRecordBytes) {
     TRun run = ReadRun<ColorBytes, CountBytes>(runs);
     if (BlankStretchAhead<ColorBytes>(run, runs, runCount - i)) {
-      const int64_t position = row * width + column;
-      const TBlankRuns blank = SkipBlankRuns(runs, runCount - i, int64_t{height} * width - position);
+      const TBlankRuns blank = SkipBlankRuns(runs, runCount - i, int64_t{height} * width - (row * width + column));
       i += blank.records;
       runs += blank.records * kRecordBytes;
-      row = static_cast<int>((position + blank.pixels) / width);
-      column = (position + blank.pixels) % width;
+      MoveOn(row, column, blank.pixels, width);
       if (i == runCount) break;
       run = ReadRun<ColorBytes, CountBytes>(runs);
     }
@@ -79,9 +98,7 @@ int64_t ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, T
       continue;
     }
     if (colour == 0) {
-      const int64_t position = column + count;
-      row += static_cast<int>(position / width);
-      column = position % width;
+      MoveOn(row, column, count, width);
       continue;
     }
     while (count > 0 && row < height) {
