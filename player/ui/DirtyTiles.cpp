@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace {
 
@@ -10,20 +11,20 @@ constexpr size_t kMostRectangles = 128;
 }  // namespace
 
 void TDirtyTiles::Reset(int width, int height, int pixelBytes) {
+  const size_t oldColumns = columns_, oldRows = rows_;
   width_ = static_cast<size_t>(std::max(width, 0));
   height_ = static_cast<size_t>(std::max(height, 0));
   pixelShift_ = std::countr_zero(static_cast<unsigned>(std::max(pixelBytes, 1)));
   columns_ = (width_ + kTileWidth - 1) / kTileWidth;
   rows_ = (height_ + kTileHeight - 1) / kTileHeight;
-  marked_.assign(columns_ * rows_, 0);
-}
-
-void TDirtyTiles::MarkRow(size_t row, size_t begin, size_t end) {
-  const size_t first = begin >> pixelShift_;
-  if (begin >= end || row >= height_ || first >= width_) return;
-  const size_t last = std::min((end - 1) >> pixelShift_, width_ - 1);
-  std::fill(marked_.begin() + static_cast<ptrdiff_t>(row / kTileHeight * columns_ + first / kTileWidth),
-            marked_.begin() + static_cast<ptrdiff_t>(row / kTileHeight * columns_ + last / kTileWidth + 1), 1);
+  if (columns_ != oldColumns || rows_ != oldRows) {
+    marked_.assign(columns_ * rows_, 0);
+  } else if (firstRow_ < endRow_) {
+    std::fill(marked_.begin() + static_cast<ptrdiff_t>(firstRow_ * columns_),
+              marked_.begin() + static_cast<ptrdiff_t>(endRow_ * columns_), uint8_t{0});
+  }
+  firstRow_ = SIZE_MAX;
+  endRow_ = 0;
 }
 
 QRegion TDirtyTiles::Region() const {
@@ -33,9 +34,9 @@ QRegion TDirtyTiles::Region() const {
   std::vector<QRect> rects;
   size_t bandBegin = 0;
   const uint8_t* bandLine = nullptr;
-  for (size_t row = 0; row < rows_; ++row) {
+  for (size_t row = firstRow_; row < endRow_; ++row) {
     const uint8_t* line = marked_.data() + row * columns_;
-    const bool empty = std::find(line, line + columns_, 1) == line + columns_;
+    const bool empty = std::memchr(line, 1, columns_) == nullptr;
     if (empty) {
       bandLine = nullptr;
       continue;
