@@ -74,6 +74,15 @@ window() {
   done
   fail "no window named $1"
 }
+# Tries a check every half second for 20 seconds: what a loaded machine
+# (a sanitizer build, or CI compiling beside it) shows late is waited for.
+within() {
+  for _ in $(seq 40); do
+    "$@" && return 0
+    sleep 0.5
+  done
+  return 1
+}
 # Waits until a window is gone, so that the window of the next program is
 # not mistaken for it.
 closed() {
@@ -223,28 +232,36 @@ echo "after a damaged movie nothing plays"
 # Opening a movie with the display window on: while it loads (kept waiting here
 # by another program holding the private folder) the display window is up and
 # shows the notice at its top left: dark letters on the light empty window.
+# The folder is held until the notice has been seen, however late that is.
 xdotool windowactivate --sync "$main" key F8
 private="$TMPDIR/ekPlayer-$(id -u)"
-flock "$private" sleep 5 &
+mkfifo "$EK_WORK/let-go"
+flock "$private" timeout 60 cat "$EK_WORK/let-go" >/dev/null 2>&1 &
 holder=$!
 sleep 0.3
 open_in_dialog "$EK_WORK/still.ekcab"
-sleep 2.5
-shot loading
-display=$(xdotool search --onlyvisible --name "frmDisplay|ekcab:" | head -n 1 || true)
-[ -n "$display" ] || fail "the display window is not up while the movie loads"
-info=$(xwininfo -id "$display")
-X=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
-Y=$(sed -n "s/.*Absolute upper-left Y: *//p" <<<"$info")
-crop=("$EK_WORK/screen.ppm" -crop "160x30+$X+$Y" -colorspace gray)
-letters=$(convert "${crop[@]}" -threshold 20% -negate -format "%[fx:round(mean*w*h)]" info:)
-light=$(convert "${crop[@]}" -threshold 60% -format "%[fx:round(mean*w*h)]" info:)
-[ "$letters" -ge 100 ] && [ "$light" -ge 2000 ] ||
-  fail "no loading notice in the display window ($letters dark and $light light pixels)"
+display= letters= light=
+loading_notice() {
+  shot loading
+  display=$(xdotool search --onlyvisible --name "frmDisplay|ekcab:" 2>/dev/null | head -n 1) || display=
+  [ -n "$display" ] || return 1
+  local info X Y crop
+  info=$(xwininfo -id "$display" 2>/dev/null) || return 1
+  X=$(sed -n "s/.*Absolute upper-left X: *//p" <<<"$info")
+  Y=$(sed -n "s/.*Absolute upper-left Y: *//p" <<<"$info")
+  crop=("$EK_WORK/screen.ppm" -crop "160x30+$X+$Y" -colorspace gray)
+  letters=$(convert "${crop[@]}" -threshold 20% -negate -format "%[fx:round(mean*w*h)]" info:)
+  light=$(convert "${crop[@]}" -threshold 60% -format "%[fx:round(mean*w*h)]" info:)
+  [ "$letters" -ge 100 ] && [ "$light" -ge 2000 ]
+}
+within loading_notice ||
+  fail "no loading notice in the display window (window ${display:-none}, ${letters:-no} dark and ${light:-no} light pixels)"
 # Beside the display window the main window shows its empty picture area, not
 # what the closed dialog left there.
 colours=$(convert "$EK_WORK/screen.ppm" -crop "140x200+$((MX + MW / 2 + 160))+$((MY + MH / 2 - 100))" -format %k info:)
 [ "$colours" = 1 ] || fail "the closed open dialog is still painted over the main window ($colours colours)"
+# The folder let go: the movie loads.
+echo >"$EK_WORK/let-go"
 wait "$holder"
 echo "the display window shows the loading notice, the main window is repainted"
 
@@ -344,13 +361,6 @@ outlined() {
 shows() {  # the picture of $2 on the screen pixel for pixel; prints where
   shot "$1"
   python3 "$EK_HERE/find_picture.py" "$EK_WORK/screen.ppm" "$2"
-}
-within() {  # tries a check every half second for 20 seconds
-  for _ in $(seq 40); do
-    "$@" && return 0
-    sleep 0.5
-  done
-  return 1
 }
 within outlined || fail "the found line is not outlined ($red outline pixels)"
 xdotool key Escape
