@@ -70,7 +70,7 @@ TEST_F(ShownPicture, AfterEachTickTheWindowShowsTheWholePicture) {
   player.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&player));
   for (const uint8_t depth : {uint8_t{32}, uint8_t{8}}) {
-    for (const QSize window : {QSize(900, 700), QSize(420, 330)}) {
+    for (const QSize window : {QSize(900, 700), QSize(420, 330), QSize(300, 250)}) {
       player.AStopExecute();
       player.FreeSegments();
       fixtures::LoadIntoPlayer(player, {Busy(641, 479, depth)});

@@ -83,11 +83,33 @@ void TPictureView::UpdatePictureRegion(const QRegion& pixels) {
     return;
   }
   scaledPresent_ = player_.PresentCount();
+  // Exact rectangles of the scaled picture keep the picture rectangles' bands
+  // and stay apart as they did, so they are repainted as one region: a call
+  // to update() for each rectangle cost as much as the rest of the tick.
+  std::vector<QRect> views;
+  views.reserve(static_cast<size_t>(pixels.rectCount()));
   for (const QRect& rect : pixels) {
-    const QRect view = ViewRect(rect, target);
+    const QRect view = ScaledRect(rect).translated(target.topLeft());
+    if (view.isEmpty()) continue;
     ScalePart(view, target);
-    update(view);
+    views.push_back(view);
   }
+  QRegion region;
+  region.setRects(views.data(), static_cast<int>(views.size()));
+  update(region);
+}
+
+QRect TPictureView::ScaledRect(const QRect& pixels) const {
+  // The tables rise with the column and row, so the scaled pixels that show a
+  // span of picture pixels are one span too, found by halving.
+  const auto span = [](const std::vector<int>& from, int first, int last) {
+    const auto begin = std::lower_bound(from.begin(), from.end(), first);
+    const auto end = std::lower_bound(begin, from.end(), last + 1);
+    return std::pair{static_cast<int>(begin - from.begin()), static_cast<int>(end - from.begin())};
+  };
+  const auto [left, right] = span(columnsFrom_, pixels.left(), pixels.right());
+  const auto [top, bottom] = span(rowsFrom_, pixels.top(), pixels.bottom());
+  return QRect(left, top, right - left, bottom - top);
 }
 
 void TPictureView::ScaleWhole(const QRect& target) {

@@ -43,6 +43,9 @@ class TPictureView : public QWidget {
   QRect Target() const;
   // The view pixels that show the given picture pixels, one more on each side when scaled.
   QRect ViewRect(const QRect& pixels, const QRect& target) const;
+  // The pixels of the scaled picture that show the given picture pixels,
+  // exactly, as the scaling picks them; within the scaled picture.
+  QRect ScaledRect(const QRect& pixels) const;
   // The scaled picture made afresh for the target, or the part of it in a
   // view rectangle from the picture as it is now.
   void ScaleWhole(const QRect& target);
