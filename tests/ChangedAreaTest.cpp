@@ -18,51 +18,56 @@ std::vector<bool> Covered(const TChangedArea& area, size_t bytes) {
 }
 
 TEST(ChangedArea, RangesAreTheMarkedChunksAcrossWordEdges) {
-  constexpr size_t C = TChangedArea::kChunkBytes;
-  // 200 chunks: the map has four words, the last one partly used.
-  const size_t bytes = 200 * TChangedArea::kChunkBytes - 10;
-  TChangedArea area;
-  area.Reset(bytes);
-  EXPECT_TRUE(area.Empty());
-  std::vector<bool> chunk(200, false);
-  const std::pair<size_t, size_t> marks[] = {{0, 1},
-                                             {63 * C + 5, 65 * C},
-                                             {127 * C, 128 * C + 1},
-                                             {130 * C, 130 * C + 2},
-                                             {131 * C, 140 * C},
-                                             {199 * C + 3, bytes + 500}};
-  for (const auto& [begin, end] : marks) {
-    area.Mark(begin, end);
-    for (size_t c = begin / C; c <= std::min((end - 1) / C, size_t{199}); ++c) chunk[c] = true;
+  // Chunks are four pixels: 16 bytes at 32 bits, 4 at 8 bits.
+  for (const int pixelBytes : {4, 1}) {
+    SCOPED_TRACE(pixelBytes);
+    // 200 chunks: the map has four words, the last one partly used.
+    const size_t C = 4 * static_cast<size_t>(pixelBytes);
+    const size_t bytes = 200 * C - 3;
+    TChangedArea area;
+    area.Reset(bytes, pixelBytes);
+    ASSERT_EQ(area.ChunkBytes(), C);
+    EXPECT_TRUE(area.Empty());
+    std::vector<bool> chunk(200, false);
+    const std::pair<size_t, size_t> marks[] = {{0, 1},
+                                               {63 * C + 1, 65 * C},
+                                               {127 * C, 128 * C + 1},
+                                               {130 * C, 130 * C + 2},
+                                               {131 * C, 140 * C},
+                                               {199 * C + 3, bytes + 500}};
+    for (const auto& [begin, end] : marks) {
+      area.Mark(begin, end);
+      for (size_t c = begin / C; c <= std::min((end - 1) / C, size_t{199}); ++c) chunk[c] = true;
+    }
+    area.Mark(500, 500);  // empty: nothing
+    const std::vector<bool> covered = Covered(area, bytes);
+    for (size_t b = 0; b < bytes; ++b) ASSERT_EQ(covered[b], chunk[b / C]) << "byte " << b;
+    EXPECT_EQ(area.FirstByte(), 0u);
+    EXPECT_EQ(area.EndByte(), 200 * C);
+
+    // After a reset of the same size only new marks count.
+    area.Reset(bytes, pixelBytes);
+    EXPECT_TRUE(area.Empty());
+    area.Mark(70 * C + 1, 70 * C + 2);
+    EXPECT_EQ(area.FirstByte(), 70 * C);
+    EXPECT_EQ(area.EndByte(), 71 * C);
+    int ranges = 0;
+    area.ForEachRange([&](size_t begin, size_t end) {
+      ++ranges;
+      EXPECT_EQ(begin, 70 * C);
+      EXPECT_EQ(end, 71 * C);
+    });
+    EXPECT_EQ(ranges, 1);
+
+    area.MarkAll();
+    const std::vector<bool> all = Covered(area, bytes);
+    EXPECT_EQ(std::count(all.begin(), all.end(), true), static_cast<long>(bytes));
   }
-  area.Mark(500, 500);  // empty: nothing
-  const std::vector<bool> covered = Covered(area, bytes);
-  for (size_t b = 0; b < bytes; ++b) ASSERT_EQ(covered[b], chunk[b / C]) << "byte " << b;
-  EXPECT_EQ(area.FirstByte(), 0u);
-  EXPECT_EQ(area.EndByte(), 200 * TChangedArea::kChunkBytes);
-
-  // After a reset of the same size only new marks count.
-  area.Reset(bytes);
-  EXPECT_TRUE(area.Empty());
-  area.Mark(70 * C + 1, 70 * C + 2);
-  EXPECT_EQ(area.FirstByte(), 70 * C);
-  EXPECT_EQ(area.EndByte(), 71 * C);
-  int ranges = 0;
-  area.ForEachRange([&](size_t begin, size_t end) {
-    ++ranges;
-    EXPECT_EQ(begin, 70 * C);
-    EXPECT_EQ(end, 71 * C);
-  });
-  EXPECT_EQ(ranges, 1);
-
-  area.MarkAll();
-  const std::vector<bool> all = Covered(area, bytes);
-  EXPECT_EQ(std::count(all.begin(), all.end(), true), static_cast<long>(bytes));
 }
 
 TEST(ChangedArea, NothingToMarkInAnEmptyPicture) {
   TChangedArea area;
-  area.Reset(0);
+  area.Reset(0, 4);
   area.MarkAll();
   area.Mark(0, 100);
   EXPECT_TRUE(area.Empty());

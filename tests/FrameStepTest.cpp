@@ -186,7 +186,7 @@ TEST(ApplyFrameRecord, RunsCrossPaddedRowsAndCountZeroWritesNothing) {
   ASSERT_EQ(picture->Stride(), 12);
   const auto record = Record(8, {{7, 25}, {9, 0}, {5, 10}, {0, 5}});
   TChangedArea changed;
-  changed.Reset(picture->ByteSize());
+  changed.Reset(picture->ByteSize(), picture->BitsPerPixel() / 8);
   const TFrameApplied applied =
       ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
   EXPECT_EQ(applied.bytes, static_cast<int64_t>(record.size()));
@@ -210,7 +210,7 @@ TEST(ApplyFrameRecord, UnchangedFrameOf769By569ChangesNothing) {
   const auto record = Record(32, runs);
   ASSERT_EQ(record.size(), 43u);
   TChangedArea changed;
-  changed.Reset(picture->ByteSize());
+  changed.Reset(picture->ByteSize(), picture->BitsPerPixel() / 8);
   EXPECT_FALSE(ApplyFrameRecord(record.data(), 43, 32, *picture, changed).cut);
   EXPECT_TRUE(changed.Empty());
   EXPECT_EQ(std::vector<uint8_t>(picture->Bits(), picture->Bits() + picture->ByteSize()), before);
@@ -221,7 +221,7 @@ TEST(ApplyFrameRecord, StopsAtThePictureAndAtTheStream) {
   // More pixels than the picture has: the rest is dropped.
   auto record = Record(8, {{3, 255}, {4, 255}});
   TChangedArea changed;
-  changed.Reset(picture->ByteSize());
+  changed.Reset(picture->ByteSize(), picture->BitsPerPixel() / 8);
   const TFrameApplied overrun =
       ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
   EXPECT_EQ(picture->PixelValue(4, 1), 3u);
@@ -238,7 +238,7 @@ TEST(ApplyFrameRecord, StopsAtThePictureAndAtTheStream) {
   EXPECT_EQ(fresh->PixelValue(2, 0), 2u);
   EXPECT_EQ(fresh->PixelValue(4, 0), 0u);
   TChangedArea none;
-  none.Reset(fresh->ByteSize());
+  none.Reset(fresh->ByteSize(), fresh->BitsPerPixel() / 8);
   EXPECT_EQ(ApplyFrameRecord(record.data(), 7, 8, *fresh, none).bytes, 0);
   EXPECT_TRUE(none.Empty());
 }
@@ -264,7 +264,7 @@ TEST(ApplyFrameRecord, RunsOfEveryLengthMatchAPixelByPixelXorAndAreMarked) {
     }
     const auto record = Record(depth, runs);
     TChangedArea changed;
-    changed.Reset(picture->ByteSize());
+    changed.Reset(picture->ByteSize(), picture->BitsPerPixel() / 8);
     EXPECT_FALSE(ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), depth, *picture, changed).cut);
     std::vector<bool> marked(picture->ByteSize(), false);
     changed.ForEachRange([&](size_t begin, size_t end) {
@@ -313,7 +313,7 @@ TEST(ApplyFrameRecord, StretchesOfBlankRunsAtEightBitsAreSkippedExactly) {
     }
     const auto record = Record(8, runs);
     TChangedArea changed;
-    changed.Reset(picture->ByteSize());
+    changed.Reset(picture->ByteSize(), picture->BitsPerPixel() / 8);
     const TFrameApplied result =
         ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed);
     EXPECT_EQ(result.bytes, 8 + applied * 2) << width;

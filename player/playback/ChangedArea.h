@@ -1,8 +1,10 @@
 // The part of a picture's memory that changed since it was last shown, in
-// chunks of 16 bytes (four 32-bit pixels, sixteen 8-bit ones), so that
+// chunks of four pixels (16 bytes at 32 bits, 4 at 8 bits), so that
 // presenting copies and looks up little more than what the runs changed;
-// chunks of a cache line copied six times as much. One bit a chunk: a 1080p
-// picture's map is 64 KiB and is walked a word at a time.
+// chunks of a cache line copied six times as much, and chunks of sixteen
+// 8-bit pixels looked up four times as many colours for the edge of a
+// dragged window. One bit a chunk: a 1080p picture's map is 64 KiB and is
+// walked a word at a time.
 #pragma once
 
 #include <algorithm>
@@ -15,13 +17,14 @@ class TChangeMarker;
 
 class TChangedArea {
  public:
-  static constexpr size_t kChunkBytes = 16;
-
-  // Nothing changed in a picture of that many bytes.
-  void Reset(size_t bytes) {
-    const size_t chunks = (bytes + kChunkBytes - 1) / kChunkBytes;
-    if (chunks != chunks_) {
+  // Nothing changed in a picture of that many bytes, of pixels of
+  // `pixelBytes` each.
+  void Reset(size_t bytes, int pixelBytes) {
+    const int shift = 2 + std::countr_zero(static_cast<unsigned>(std::max(pixelBytes, 1)));
+    const size_t chunks = (bytes + (size_t{1} << shift) - 1) >> shift;
+    if (chunks != chunks_ || shift != shift_) {
       chunks_ = chunks;
+      shift_ = shift;
       words_.assign((chunks + 63) / 64, 0);
     } else if (!Empty()) {
       std::fill(words_.begin() + static_cast<std::ptrdiff_t>(first_ / 64),
@@ -30,11 +33,12 @@ class TChangedArea {
     first_ = kNone;
     last_ = 0;
   }
-  void MarkAll() { Mark(0, chunks_ * kChunkBytes); }
+  size_t ChunkBytes() const { return size_t{1} << shift_; }
+  void MarkAll() { Mark(0, chunks_ << shift_); }
   // Bytes begin to end (exclusive) changed.
   void Mark(size_t begin, size_t end) {
     if (end <= begin || chunks_ == 0) return;
-    const size_t c0 = begin / kChunkBytes, c1 = std::min((end - 1) / kChunkBytes, chunks_ - 1);
+    const size_t c0 = begin >> shift_, c1 = std::min((end - 1) >> shift_, chunks_ - 1);
     if (c0 > c1) return;
     const size_t w0 = c0 / 64, w1 = c1 / 64;
     const uint64_t head = ~uint64_t{0} << (c0 % 64), tail = ~uint64_t{0} >> (63 - c1 % 64);
@@ -50,8 +54,8 @@ class TChangedArea {
     last_ = std::max(last_, c1);
   }
   bool Empty() const { return first_ > last_; }
-  size_t FirstByte() const { return first_ * kChunkBytes; }
-  size_t EndByte() const { return (last_ + 1) * kChunkBytes; }
+  size_t FirstByte() const { return first_ << shift_; }
+  size_t EndByte() const { return (last_ + 1) << shift_; }
   // Calls f(begin, end) for each run of changed chunks, in byte offsets.
   template <typename F>
   void ForEachRange(F f) const {
@@ -71,20 +75,21 @@ class TChangedArea {
         if (rest == 0) break;
         bit += static_cast<size_t>(std::countr_zero(rest));
         if (inRun) {
-          f(runBegin * kChunkBytes, (w * 64 + bit) * kChunkBytes);
+          f(runBegin << shift_, (w * 64 + bit) << shift_);
         } else {
           runBegin = w * 64 + bit;
         }
         inRun = !inRun;
       }
     }
-    if (inRun) f(runBegin * kChunkBytes, (last_ + 1) * kChunkBytes);
+    if (inRun) f(runBegin << shift_, (last_ + 1) << shift_);
   }
 
  private:
   friend class TChangeMarker;
   std::vector<uint64_t> words_;
   size_t chunks_ = 0;
+  int shift_ = 4;  // a chunk is 1 << shift_ bytes
   static constexpr size_t kNone = SIZE_MAX;
   size_t first_ = kNone, last_ = 0;
 };
@@ -95,9 +100,15 @@ class TChangedArea {
 // its bits straight away, and the bounds of the whole are settled in Flush.
 class TChangeMarker {
  public:
-  explicit TChangeMarker(TChangedArea& area) : area_(area), words_(area.words_.data()), chunks_(area.chunks_) {}
+  explicit TChangeMarker(TChangedArea& area)
+      : area_(area),
+        words_(area.words_.data()),
+        chunks_(area.chunks_),
+        shift_(area.shift_),
+        gap_(int64_t{1} << area.shift_),
+        end_(-gap_ - 1) {}
   void Add(int64_t begin, int64_t end) {
-    if (begin > end_ + kGap) {
+    if (begin > end_ + gap_) {
       MarkJoined();
       begin_ = begin;
     }
@@ -111,13 +122,11 @@ class TChangeMarker {
   }
 
  private:
-  static constexpr int64_t kGap = TChangedArea::kChunkBytes;
-
   void MarkJoined() {
     if (end_ <= begin_) return;
-    const size_t c0 = static_cast<size_t>(begin_) / TChangedArea::kChunkBytes;
+    const size_t c0 = static_cast<size_t>(begin_) >> shift_;
     if (c0 >= chunks_) return;
-    const size_t c1 = std::min(static_cast<size_t>(end_ - 1) / TChangedArea::kChunkBytes, chunks_ - 1);
+    const size_t c1 = std::min(static_cast<size_t>(end_ - 1) >> shift_, chunks_ - 1);
     if (c1 - c0 <= 1) {
       words_[c0 / 64] |= uint64_t{1} << (c0 % 64);
       words_[c1 / 64] |= uint64_t{1} << (c1 % 64);
@@ -131,6 +140,8 @@ class TChangeMarker {
   TChangedArea& area_;
   uint64_t* const words_;
   const size_t chunks_;
-  int64_t begin_ = 0, end_ = -kGap - 1;
+  const int shift_;
+  const int64_t gap_;  // a chunk's bytes
+  int64_t begin_ = 0, end_;
   size_t first_ = TChangedArea::kNone, last_ = 0;
 };

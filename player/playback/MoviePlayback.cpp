@@ -31,8 +31,12 @@ TResult TMoviePlayback::FreeFrameBuffer() {
 
 void TMoviePlayback::TakeChanges(TChangedArea& into) {
   std::swap(into, Changed);
+  ForgetChanges();
+}
+
+void TMoviePlayback::ForgetChanges() {
   const gdi::Bitmap* picture = ShownPicture();
-  Changed.Reset(picture ? picture->ByteSize() : 0);
+  Changed.Reset(picture ? picture->ByteSize() : 0, picture ? picture->BitsPerPixel() / 8 : 4);
 }
 
 TResult TMoviePlayback::FreeSegments() {

@@ -141,6 +141,8 @@ class TMoviePlayback {
   void CreatePictures();
   // hbmCursor holds width × height, made larger when it must; false when it can't be.
   bool CursorSaveFits(int width, int height);
+  // Nothing changed yet in the picture shown now.
+  void ForgetChanges();
 
   int64_t frameBufferBytes_ = 0;
   int64_t frameStreamBytes_ = 0;

@@ -99,8 +99,7 @@ void TMoviePlayback::ClearPictures() {
   for (gdi::Bitmap* bitmap : {PictureBitmap.get(), hbmCursor.get(), PictureDIB8.get()})
     if (bitmap) std::memset(bitmap->Bits(), 0, bitmap->ByteSize());
   CursorSaved = false;
-  const gdi::Bitmap* picture = ShownPicture();
-  Changed.Reset(picture ? picture->ByteSize() : 0);
+  ForgetChanges();
   Changed.MarkAll();
 }
 
