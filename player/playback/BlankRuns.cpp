@@ -2,8 +2,6 @@
 
 #include <immintrin.h>
 
-#include <cstring>
-
 namespace {
 
 __attribute__((target("avx2"))) int64_t SumOfLanes(__m256i sums) {
@@ -63,21 +61,8 @@ __attribute__((target("avx2"))) TBlankRuns SkipBlankRunsAvx2(const uint8_t* runs
 
 // Four records in one 64-bit word, on any processor.
 TBlankRuns SkipBlankRunsPortable(const uint8_t* runs, int64_t limit, int64_t room) {
-  constexpr int64_t kBlock = 4;
-  constexpr uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
   TBlankRuns done{0, 0};
-  while (limit - done.records >= kBlock) {
-    uint64_t block;
-    std::memcpy(&block, runs + done.records * 2, sizeof block);
-    const uint64_t colours = block & kEvenBytes;
-    const int64_t records = colours == 0 ? kBlock : __builtin_ctzll(colours) / 16;
-    if (records < kBlock) block &= (uint64_t{1} << (16 * records)) - 1;
-    // The counts kept, at most 1020 together, summed in the top 16 bits.
-    const int64_t pixels = static_cast<int64_t>((((block >> 8) & kEvenBytes) * 0x0001000100010001u) >> 48);
-    if (done.pixels + pixels >= room) break;
-    done.records += records;
-    done.pixels += pixels;
-    if (records < kBlock) break;
+  while (limit - done.records >= 4 && TakeBlankWord(runs, room, done)) {
   }
   return done;
 }
@@ -92,11 +77,13 @@ SkipFunction ChooseSkipBlankRuns() {
 }
 
 // Chosen when the program starts, so that a call costs no more than an
-// indirect one: the frame step makes one for every stretch of blank runs.
+// indirect one: the frame step makes one for every long stretch of blank runs.
 // (A resolver run by the loader would be cheaper still, but runs before the
 // sanitizers are ready.)
 const SkipFunction kChosenSkip = ChooseSkipBlankRuns();
 
 }  // namespace
 
-TBlankRuns SkipBlankRuns(const uint8_t* runs, int64_t limit, int64_t room) { return kChosenSkip(runs, limit, room); }
+TBlankRuns SkipBlankRunsInBlocks(const uint8_t* runs, int64_t limit, int64_t room) {
+  return kChosenSkip(runs, limit, room);
+}
