@@ -22,10 +22,11 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void XorSpan(uint8_
 }
 
 // At 8 bits a stretch that stays still is a long row of blank runs; from
-// four blank runs in a row, it is passed over in blocks, and the records are
-// left to the loop where blank and coloured runs take turns. The two or three
-// blank runs between the changes of one row are cheaper in that loop than a
-// call. Only blank runs look ahead: a coloured run pays nothing for it.
+// four blank runs in a row, it is passed over a word and then a block at a
+// time, and the records are left to the loop where blank and coloured runs
+// take turns. Two or three blank runs between the changes of one row are
+// cheaper in that loop. Only blank runs look ahead: a coloured run pays
+// nothing for it.
 template <int ColorBytes>
 inline bool BlankStretchAhead(const TRun& run, const uint8_t* runs, int64_t left) {
   if (ColorBytes != 1 || run.colour != 0 || left < 4) return false;
