@@ -2,7 +2,27 @@
 
 #include <immintrin.h>
 
+#include <cstring>
+
 namespace {
+
+// One step of four records read as a 64-bit word: the blank records it
+// begins with are added to `done` when they stay short of `room` pixels in
+// all. True when all four were blank and taken, so that the next may follow.
+bool TakeBlankWord(const uint8_t* runs, int64_t room, TBlankRuns& done) {
+  constexpr uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
+  uint64_t word;
+  std::memcpy(&word, runs + done.records * 2, sizeof word);
+  const uint64_t colours = word & kEvenBytes;
+  const int64_t records = colours == 0 ? 4 : __builtin_ctzll(colours) / 16;
+  if (records < 4) word &= (uint64_t{1} << (16 * records)) - 1;
+  // The counts kept, at most 1020 together, summed in the top 16 bits.
+  const int64_t pixels = static_cast<int64_t>((((word >> 8) & kEvenBytes) * 0x0001000100010001u) >> 48);
+  if (done.pixels + pixels >= room) return false;
+  done.records += records;
+  done.pixels += pixels;
+  return records == 4;
+}
 
 __attribute__((target("avx2"))) int64_t SumOfLanes(__m256i sums) {
   __m128i sum = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
@@ -84,6 +104,10 @@ const SkipFunction kChosenSkip = ChooseSkipBlankRuns();
 
 }  // namespace
 
-TBlankRuns SkipBlankRunsInBlocks(const uint8_t* runs, int64_t limit, int64_t room) {
-  return kChosenSkip(runs, limit, room);
+TBlankRuns SkipBlankRuns(const uint8_t* runs, int64_t limit, int64_t room) {
+  TBlankRuns done{0, 0};
+  for (int word = 0; word < 4; ++word)
+    if (limit - done.records < 4 || !TakeBlankWord(runs, room, done)) return done;
+  const TBlankRuns more = kChosenSkip(runs + done.records * 2, limit - done.records, room - done.pixels);
+  return {done.records + more.records, done.pixels + more.pixels};
 }
