@@ -216,6 +216,20 @@ TEST(ApplyFrameRecord, UnchangedFrameOf769By569ChangesNothing) {
   EXPECT_EQ(std::vector<uint8_t>(picture->Bits(), picture->Bits() + picture->ByteSize()), before);
 }
 
+TEST(ApplyFrameRecord, AChangeAreaOfOtherChunksIsTakenAsChangedAllOver) {
+  // An area kept for 32-bit pixels given an 8-bit picture: the runs can't
+  // mark its chunks, so all of it counts as changed, the run's pixel too.
+  auto picture = gdi::CreateDIBSection(40, 3, 8);
+  TChangedArea changed;
+  changed.Reset(picture->ByteSize(), 4);
+  const auto record = Record(8, {{0, 50}, {7, 1}});
+  EXPECT_FALSE(ApplyFrameRecord(record.data(), static_cast<int64_t>(record.size()), 8, *picture, changed).cut);
+  EXPECT_EQ(picture->PixelValue(10, 1), 7u);
+  EXPECT_EQ(changed.ChunkBytes(), 4u);
+  EXPECT_EQ(changed.FirstByte(), 0u);
+  EXPECT_GE(changed.EndByte(), picture->ByteSize());
+}
+
 TEST(ApplyFrameRecord, StopsAtThePictureAndAtTheStream) {
   auto picture = gdi::CreateDIBSection(5, 2, 8);
   // More pixels than the picture has: the rest is dropped.

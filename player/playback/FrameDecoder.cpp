@@ -74,7 +74,7 @@ int64_t ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, T
   const int height = picture.Height();
   const int64_t stride = picture.Stride();
   uint8_t* const bits = picture.Bits();
-  TChangeMarker marker(changed);
+  TChangeMarker<4 * sizeof(Pixel)> marker(changed);
   int row = 0;
   int64_t column = 0;
   const uint8_t* const first = runs;
@@ -129,7 +129,7 @@ int64_t ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pi
   constexpr int64_t kPixelBytes = sizeof(Pixel);
   const int64_t total = int64_t{picture.Width()} * picture.Height();
   Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
-  TChangeMarker marker(changed);
+  TChangeMarker<4 * sizeof(Pixel)> marker(changed);
   int64_t position = 0;
   const uint8_t* const first = runs;
   for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
@@ -166,11 +166,20 @@ TFrameApplied ApplyFrameRecord(const uint8_t* record, int64_t available, int dep
   const int64_t runCount = RunCount(record, available, *format);
   const uint8_t* const runs = record + kFrameRecordHeaderBytes;
   const bool unpadded = picture.Stride() == picture.Width() * picture.BitsPerPixel() / 8;
+  // The runs mark chunks of four of the picture's pixels; an area kept
+  // otherwise is taken as changed all over.
+  const auto fitChanges = [&](int pixelBytes) {
+    if (changed.ChunkBytes() == 4 * static_cast<size_t>(pixelBytes)) return;
+    changed.Reset(picture.ByteSize(), pixelBytes);
+    changed.MarkAll();
+  };
   int64_t applied = 0;
   if (depth == 8 && picture.BitsPerPixel() == 8) {
+    fitChanges(1);
     applied = unpadded ? ApplyRunsUnpadded<uint8_t, 1, 1>(runs, runCount, picture, changed)
                        : ApplyRuns<uint8_t, 1, 1>(runs, runCount, picture, changed);
   } else if (depth != 8 && picture.BitsPerPixel() == 32) {
+    fitChanges(4);
     applied = ApplyRunsUnpadded<uint32_t, 3, 2>(runs, runCount, picture, changed);
   }
   return {kFrameRecordHeaderBytes + applied * format->RunRecordBytes, applied < declared};
