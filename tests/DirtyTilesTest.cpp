@@ -100,6 +100,7 @@ TEST(RowPieces, RangesInAnyOrderAreCutAtEveryRowEnd) {
   EXPECT_EQ(split(23, 27), (Pieces{{2, 3, 7}}));
   EXPECT_EQ(split(28, 43), (Pieces{{2, 8, 10}, {3, 0, 10}, {4, 0, 3}}));
   EXPECT_EQ(split(5, 10), (Pieces{{0, 5, 10}}));  // back before the last row
+  EXPECT_EQ(split(35, 37), (Pieces{{3, 5, 7}}));  // three rows on
   EXPECT_EQ(split(40, 40), Pieces{});
   EXPECT_EQ(split(90, 101), (Pieces{{9, 0, 10}, {10, 0, 1}}));
 }
