@@ -69,11 +69,15 @@ QRect TPictureView::ViewRect(const QRect& pixels, const QRect& target) const {
   return QRect(QPoint(left, top), QPoint(right, bottom)).translated(target.topLeft()) & target;
 }
 
+// A present's change is repainted straight away: the tick's picture is
+// ready, and posting the repaint to come round through the event loop cost a
+// tenth of the tick. Whole repaints (cleared, resized, new colours) still wait
+// for the loop, where Qt joins them with the rest of the window.
 void TPictureView::UpdatePictureRegion(const QRegion& pixels) {
   if (player_.PresentedPicture().isNull() || pixels.isEmpty()) return;
   const QRect target = Target();
   if (!player_.StretchPicture) {
-    update(pixels.translated(target.topLeft()));
+    repaint(pixels.translated(target.topLeft()));
     return;
   }
   // The scaled picture follows the present only when it showed the one before;
@@ -96,7 +100,7 @@ void TPictureView::UpdatePictureRegion(const QRegion& pixels) {
   }
   QRegion region;
   region.setRects(views.data(), static_cast<int>(views.size()));
-  update(region);
+  repaint(region);
 }
 
 QRect TPictureView::ScaledRect(const QRect& pixels) const {
