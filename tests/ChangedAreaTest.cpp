@@ -2,6 +2,9 @@
 
 #include "ChangedArea.h"
 
+#include <algorithm>
+#include <random>
+
 namespace {
 
 // The ranges handed out, as one flag a byte.
@@ -62,6 +65,59 @@ TEST(ChangedArea, RangesAreTheMarkedChunksAcrossWordEdges) {
     area.MarkAll();
     const std::vector<bool> all = Covered(area, bytes);
     EXPECT_EQ(std::count(all.begin(), all.end(), true), static_cast<long>(bytes));
+  }
+}
+
+TEST(ChangedArea, MarksOverManyWordsAreHandedOutAndClearedExactly) {
+  // 20,000 chunks, 313 words of the map. Each round marks scattered chunks
+  // and ranges, some through the frame loops' marker, one round all over,
+  // and is then reset: what a round hands out is what it marked, nothing
+  // left over from the one before.
+  const size_t chunks = 20000, bytes = chunks * 16;
+  TChangedArea area;
+  area.Reset(bytes, 4);
+  std::mt19937 random(7);
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<bool> chunk(chunks, false);
+    const auto mark = [&](size_t begin, size_t end) {
+      for (size_t c = begin / 16; c <= (end - 1) / 16 && c < chunks; ++c) chunk[c] = true;
+    };
+    if (round == 5) {
+      area.MarkAll();
+      mark(0, bytes);
+    }
+    // A run that ends at the last chunk of a word, with nothing in the next
+    // word, and one that reaches into the word after.
+    area.Mark(63 * 16, 64 * 16);
+    mark(63 * 16, 64 * 16);
+    area.Mark(4095 * 16, 4097 * 16);
+    mark(4095 * 16, 4097 * 16);
+    std::uniform_int_distribution<size_t> at(0, bytes - 1), length(1, round % 2 == 0 ? 40 : 5000);
+    for (int i = 0; i < 40; ++i) {
+      const size_t begin = at(random), end = std::min(begin + length(random), bytes);
+      area.Mark(begin, end);
+      mark(begin, end);
+    }
+    std::vector<size_t> starts(60);
+    for (size_t& start : starts) start = at(random);
+    std::sort(starts.begin(), starts.end());
+    TChangeMarker<16> marker(area);
+    for (const size_t begin : starts) {
+      const size_t end = std::min(begin + length(random) % 48 + 1, bytes);
+      marker.Add(static_cast<int64_t>(begin), static_cast<int64_t>(end));
+      mark(begin, end);
+    }
+    marker.Flush();
+    const std::vector<bool> covered = Covered(area, bytes);
+    for (size_t b = 0; b < bytes; b += 4) ASSERT_EQ(covered[b], chunk[b / 16]) << "byte " << b;
+    area.Reset(bytes, 4);
+    EXPECT_TRUE(area.Empty());
+    area.Mark(bytes - 1, bytes);
+    const std::vector<bool> last = Covered(area, bytes);
+    EXPECT_EQ(std::count(last.begin(), last.end(), true), 16);
+    EXPECT_TRUE(last[bytes - 16]);
+    area.Reset(bytes, 4);
   }
 }
 
