@@ -18,10 +18,12 @@ class TChangeMarker;
 
 class TChangedArea {
  public:
+  // The bytes of a chunk of four pixels of `pixelBytes` each.
+  static constexpr size_t ChunkBytesFor(size_t pixelBytes) { return 4 * pixelBytes; }
   // Nothing changed in a picture of that many bytes, of pixels of
   // `pixelBytes` each.
   void Reset(size_t bytes, int pixelBytes) {
-    const int shift = 2 + std::countr_zero(static_cast<unsigned>(std::max(pixelBytes, 1)));
+    const int shift = std::countr_zero(ChunkBytesFor(static_cast<size_t>(std::max(pixelBytes, 1))));
     const size_t chunks = (bytes + (size_t{1} << shift) - 1) >> shift;
     if (chunks != chunks_ || shift != shift_) {
       chunks_ = chunks;

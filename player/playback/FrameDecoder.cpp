@@ -74,7 +74,7 @@ int64_t ApplyRuns(const uint8_t* runs, int64_t runCount, gdi::Bitmap& picture, T
   const int height = picture.Height();
   const int64_t stride = picture.Stride();
   uint8_t* const bits = picture.Bits();
-  TChangeMarker<4 * sizeof(Pixel)> marker(changed);
+  TChangeMarker<TChangedArea::ChunkBytesFor(sizeof(Pixel))> marker(changed);
   int row = 0;
   int64_t column = 0;
   const uint8_t* const first = runs;
@@ -129,7 +129,7 @@ int64_t ApplyRunsUnpadded(const uint8_t* runs, int64_t runCount, gdi::Bitmap& pi
   constexpr int64_t kPixelBytes = sizeof(Pixel);
   const int64_t total = int64_t{picture.Width()} * picture.Height();
   Pixel* const pixels = reinterpret_cast<Pixel*>(picture.Bits());
-  TChangeMarker<4 * sizeof(Pixel)> marker(changed);
+  TChangeMarker<TChangedArea::ChunkBytesFor(sizeof(Pixel))> marker(changed);
   int64_t position = 0;
   const uint8_t* const first = runs;
   for (int64_t i = 0; i < runCount && position < total; ++i, runs += kRecordBytes) {
@@ -169,7 +169,7 @@ TFrameApplied ApplyFrameRecord(const uint8_t* record, int64_t available, int dep
   // The runs mark chunks of four of the picture's pixels; an area kept
   // otherwise is taken as changed all over.
   const auto fitChanges = [&](int pixelBytes) {
-    if (changed.ChunkBytes() == 4 * static_cast<size_t>(pixelBytes)) return;
+    if (changed.ChunkBytes() == TChangedArea::ChunkBytesFor(static_cast<size_t>(pixelBytes))) return;
     changed.Reset(picture.ByteSize(), pixelBytes);
     changed.MarkAll();
   };
