@@ -17,9 +17,9 @@ class TRowPieces {
   template <typename F>
   void Split(size_t begin, size_t end, F f) {
     while (begin < end) {
-      // Unsigned: a range before the row wraps round and is recomputed too.
+      // Unsigned: a range before the row wraps round and is divided for too.
       if (begin - rowBegin_ >= stride_) {
-        if (begin > rowBegin_ && begin - rowBegin_ < 4 * stride_) {
+        if (begin - rowBegin_ < 4 * stride_) {
           do {
             rowBegin_ += stride_;
             ++row_;
